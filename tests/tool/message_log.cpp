@@ -1,0 +1,42 @@
+#include "message_log.h"
+
+#include <QtGlobal>
+
+namespace {
+
+QStringList recorded;
+QtMessageHandler previous = nullptr;
+
+void record(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (type == QtDebugMsg && qstrcmp(context.category, "default") == 0)
+        recorded.append(QString::fromUtf8(context.function) + QLatin1Char('|') + message);
+    else
+        previous(type, context, message);
+}
+
+} // namespace
+
+MessageLog::MessageLog()
+{
+    recorded.clear();
+    previous = qInstallMessageHandler(record);
+}
+
+MessageLog::~MessageLog()
+{
+    qInstallMessageHandler(previous);
+}
+
+QStringList MessageLog::lines() const
+{
+    return recorded;
+}
+
+QStringList MessageLog::messages() const
+{
+    QStringList texts;
+    for (const QString &line : recorded)
+        texts.append(line.section(QLatin1Char('|'), 1));
+    return texts;
+}

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Records the messages the code under test logs, as "function|message" lines,
+// for as long as it lives.
+class MessageLog
+{
+public:
+    MessageLog();
+    ~MessageLog();
+    QStringList lines() const;
+    QStringList messages() const; // the message texts alone
+};

@@ -1,0 +1,136 @@
+#include "system_sandbox.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <unistd.h>
+
+namespace {
+
+const QList<QByteArray> kOverlaid = {"/opt", "/usr/share", "/etc", "/usr/lib"};
+
+bool writeProcFile(const char *path, const QByteArray &content)
+{
+    const int fd = open(path, O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool ok = write(fd, content.constData(), content.size()) == content.size();
+    close(fd);
+    return ok;
+}
+
+} // namespace
+
+bool SystemSandbox::enterPrivateNamespace(QString *reason)
+{
+    const uid_t uid = getuid();
+    const gid_t gid = getgid();
+    if (unshare(CLONE_NEWNS) != 0) {
+        // Without privileges, a user namespace maps us to root inside it.
+        if (unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0) {
+            *reason = QStringLiteral("no private mount namespace: %1")
+                          .arg(QString::fromLocal8Bit(strerror(errno)));
+            return false;
+        }
+        writeProcFile("/proc/self/setgroups", "deny");
+        if (!writeProcFile("/proc/self/uid_map", "0 " + QByteArray::number(uid) + " 1") ||
+            !writeProcFile("/proc/self/gid_map", "0 " + QByteArray::number(gid) + " 1")) {
+            *reason = QStringLiteral("cannot map the user namespace");
+            return false;
+        }
+    }
+    if (mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
+        *reason = QStringLiteral("cannot make mounts private: %1")
+                      .arg(QString::fromLocal8Bit(strerror(errno)));
+        return false;
+    }
+    return true;
+}
+
+bool SystemSandbox::setUp()
+{
+    m_scratch = std::make_unique<QTemporaryDir>();
+    const QByteArray scratch = QFile::encodeName(m_scratch->path());
+    if (!m_scratch->isValid() || mount("tmpfs", scratch.constData(), "tmpfs", 0, "mode=0755") != 0)
+        return false;
+    m_mounts.append(scratch);
+    for (const QByteArray &point : kOverlaid) {
+        const QByteArray upper = upperDir(point);
+        const QByteArray work = upper + ".work";
+        if (!QDir().mkpath(QFile::decodeName(upper)) || !QDir().mkpath(QFile::decodeName(work)))
+            return false;
+        const QByteArray options = "lowerdir=" + point + ",upperdir=" + upper + ",workdir=" + work;
+        if (mount("overlay", point.constData(), "overlay", 0, options.constData()) != 0)
+            return false;
+        m_mounts.append(point);
+    }
+    // A clean /opt/apps, whatever the host has installed there.
+    if (!QDir().mkpath(QStringLiteral("/opt/apps")) ||
+        mount("tmpfs", "/opt/apps", "tmpfs", 0, "mode=0755") != 0)
+        return false;
+    m_mounts.append("/opt/apps");
+    return true;
+}
+
+void SystemSandbox::tearDown()
+{
+    while (!m_mounts.isEmpty())
+        umount2(m_mounts.takeLast().constData(), MNT_DETACH);
+    m_scratch.reset();
+}
+
+QByteArray SystemSandbox::upperDir(const QByteArray &mountPoint) const
+{
+    QByteArray name = mountPoint.mid(1);
+    name.replace('/', '_');
+    return QFile::encodeName(m_scratch->path()) + "/" + name;
+}
+
+bool SystemSandbox::makeReadOnly(const QByteArray &mountPoint)
+{
+    if (mount(mountPoint.constData(), mountPoint.constData(), nullptr, MS_BIND, nullptr) != 0)
+        return false;
+    m_mounts.append(mountPoint);
+    return mount(nullptr, mountPoint.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY,
+                 nullptr) == 0;
+}
+
+bool SystemSandbox::mountTinyTmpfs(const QByteArray &path, int inodes)
+{
+    const QByteArray options = "mode=0755,nr_inodes=" + QByteArray::number(inodes);
+    if (!QDir().mkpath(QFile::decodeName(path)) ||
+        mount("tmpfs", path.constData(), "tmpfs", 0, options.constData()) != 0)
+        return false;
+    m_mounts.append(path);
+    return true;
+}
+
+QProcessEnvironment linkerEnvironment(const QString &messagePattern)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("QT_LOGGING_RULES"));
+    env.remove(QStringLiteral("QT_MESSAGE_PATTERN"));
+    if (!messagePattern.isEmpty())
+        env.insert(QStringLiteral("QT_MESSAGE_PATTERN"), messagePattern);
+    return env;
+}
+
+LinkerRun runLinker(const QProcessEnvironment &env)
+{
+    QProcess process;
+    process.setProcessEnvironment(env.isEmpty() ? linkerEnvironment() : env);
+    process.start(QStringLiteral(LINKER_PATH), QStringList());
+    LinkerRun run;
+    if (!process.waitForFinished(300000))
+        return run;
+    run.crashed = process.exitStatus() != QProcess::NormalExit;
+    run.exitCode = process.exitCode();
+    run.standardError = process.readAllStandardError();
+    return run;
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QByteArray>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <memory>
+
+// Lets a test run the linker against the real fixed paths without touching the
+// host: the test process moves into a private mount namespace once, and each
+// test gets copy-on-write overlays over /opt, /usr/share, /etc and /usr/lib,
+// with an empty /opt/apps, that vanish when the test ends.
+class SystemSandbox
+{
+public:
+    // Enters the private namespace; returns false (with the reason) where
+    // namespaces or mounts are not available.
+    static bool enterPrivateNamespace(QString *reason);
+
+    bool setUp();
+    void tearDown();
+
+    // Everything the run changed below mountPoint, as the overlay records it.
+    QByteArray upperDir(const QByteArray &mountPoint) const;
+
+    // Bind-remounts mountPoint read-only for the rest of the test.
+    bool makeReadOnly(const QByteArray &mountPoint);
+    // Mounts a small tmpfs at path (created if needed) for the rest of the test.
+    bool mountTinyTmpfs(const QByteArray &path, int inodes);
+
+private:
+    std::unique_ptr<QTemporaryDir> m_scratch;
+    QList<QByteArray> m_mounts; // in mount order
+};
+
+struct LinkerRun
+{
+    int exitCode = -1;
+    bool crashed = true;
+    QByteArray standardError;
+};
+
+// Runs the real app-entries-linker binary with env as its environment.
+LinkerRun runLinker(const QProcessEnvironment &env = QProcessEnvironment());
+
+// The environment tests run the linker in: the test's own, without Qt's
+// message and logging variables, with extra set.
+QProcessEnvironment linkerEnvironment(const QString &messagePattern = QString());

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QByteArray>
+#include <QMap>
+
+// Small helpers for building and reading file trees in tests, by raw bytes.
+namespace TreeUtil {
+
+void writeFile(const QByteArray &path, const QByteArray &content = QByteArray());
+void makeDir(const QByteArray &path);
+void removeTree(const QByteArray &path); // ASCII paths only
+void makeLink(const QByteArray &target, const QByteArray &path);
+QByteArray readLink(const QByteArray &path); // empty when path is no link
+bool isLink(const QByteArray &path);
+bool lexists(const QByteArray &path);
+unsigned long inode(const QByteArray &path); // of the entry itself, 0 if absent
+
+// Every entry below root (not following links, dot names included), mapped to
+// "dir", "file", "fifo" or "-> <link content>".
+QMap<QByteArray, QByteArray> snapshot(const QByteArray &root);
+
+} // namespace TreeUtil

@@ -1,0 +1,247 @@
+// linkDir on temporary trees: folding, per-entry links, what is kept, replaced
+// and skipped, and names that need exact byte handling.
+
+#include "app_entries.h"
+#include "link_dir.h"
+#include "message_log.h"
+#include "tree_util.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+
+using namespace TreeUtil;
+
+class TestLinkDir : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_tmp;
+    QByteArray m_src;
+    QByteArray m_dst;
+
+    void link() { linkDir(QFile::decodeName(m_src), QFile::decodeName(m_dst)); }
+
+private Q_SLOTS:
+    void init()
+    {
+        QVERIFY(m_tmp.isValid());
+        const QByteArray base = QFile::encodeName(m_tmp.path()) + "/" +
+                                QTest::currentTestFunction() + "-" + QTest::currentDataTag();
+        m_src = base + "/src";
+        m_dst = base + "/sys/target";
+        makeDir(m_src);
+    }
+
+    void missingSourceDoesNothing()
+    {
+        MessageLog log;
+        linkDir(QFile::decodeName(m_src + "-missing"), QFile::decodeName(m_dst));
+        QVERIFY(!lexists(m_dst.left(m_dst.lastIndexOf('/'))));
+        QVERIFY(log.lines().isEmpty());
+    }
+
+    void foldsWhatTheTargetLacks()
+    {
+        writeFile(m_src + "/help/foo/index.page");
+        writeFile(m_src + "/icons/hicolor/48x48/apps/x.png");
+        writeFile(m_src + "/icons/hicolor/48x48/apps/y.png");
+        makeDir(m_dst + "/icons/hicolor/48x48/apps");
+        MessageLog log;
+        link();
+
+        QCOMPARE(readLink(m_dst + "/help"), m_src + "/help");
+        QCOMPARE(readLink(m_dst + "/icons/hicolor/48x48/apps/x.png"),
+                 m_src + "/icons/hicolor/48x48/apps/x.png");
+        QCOMPARE(readLink(m_dst + "/icons/hicolor/48x48/apps/y.png"),
+                 m_src + "/icons/hicolor/48x48/apps/y.png");
+        QVERIFY(!isLink(m_dst + "/icons/hicolor"));
+        // Nothing was created inside the application's tree through the link.
+        QCOMPARE(snapshot(m_src + "/help").keys(), QList<QByteArray>({"foo", "foo/index.page"}));
+        QVERIFY(log.lines().isEmpty());
+    }
+
+    void keepsRealFilesAndCurrentLinks()
+    {
+        writeFile(m_src + "/a.desktop", "app");
+        writeFile(m_src + "/b.desktop");
+        writeFile(m_dst + "/a.desktop", "system");
+        // A relative link that normalises to the source counts as current.
+        const QByteArray relative = "../../src/b.desktop";
+        makeLink(relative, m_dst + "/b.desktop");
+        const unsigned long before = inode(m_dst + "/b.desktop");
+        MessageLog log;
+        link();
+
+        QVERIFY(!isLink(m_dst + "/a.desktop"));
+        QCOMPARE(readLink(m_dst + "/b.desktop"), relative);
+        QCOMPARE(inode(m_dst + "/b.desktop"), before);
+        QVERIFY(log.lines().isEmpty());
+    }
+
+    void replacesOutdatedLinksInPlace()
+    {
+        writeFile(m_src + "/x.desktop");
+        writeFile(m_dst + "/other/x.desktop");
+        makeLink(m_dst + "/other/x.desktop", m_dst + "/x.desktop");
+        link();
+
+        QCOMPARE(readLink(m_dst + "/x.desktop"), m_src + "/x.desktop");
+        for (const QByteArray &name : snapshot(m_dst).keys())
+            QVERIFY2(!name.startsWith('.'), name.constData()); // no temporary left behind
+    }
+
+    void secondRunChangesNothing()
+    {
+        writeFile(m_src + "/a/b/c.txt");
+        writeFile(m_src + "/d.txt");
+        makeDir(m_dst + "/a");
+        link();
+        const auto first = snapshot(m_dst);
+        const unsigned long linkInode = inode(m_dst + "/a/b");
+        MessageLog log;
+        link();
+        QCOMPARE(snapshot(m_dst), first);
+        QCOMPARE(inode(m_dst + "/a/b"), linkInode);
+        QVERIFY(log.lines().isEmpty());
+    }
+
+    void skipsDotNamesSpecialFilesAndDanglingLinks()
+    {
+        writeFile(m_src + "/.hidden.desktop");
+        writeFile(m_src + "/.dir/inner.desktop");
+        writeFile(m_src + "/real.desktop");
+        writeFile(m_src + "/sub/.x");
+        makeDir(m_dst + "/sub");
+        QCOMPARE(mkfifo((m_src + "/pipe").constData(), 0644), 0);
+        makeLink(m_src + "/nowhere", m_src + "/dangling.desktop");
+        link();
+
+        QCOMPARE(snapshot(m_dst).keys(), QList<QByteArray>({"real.desktop", "sub"}));
+    }
+
+    void linksLinksOfTheSourceAsThemselves()
+    {
+        writeFile(m_src + "/data/file.txt");
+        makeLink("data/file.txt", m_src + "/alias.txt");
+        makeLink("data", m_src + "/dirlink");
+        makeDir(m_dst);
+        link();
+        QCOMPARE(readLink(m_dst + "/alias.txt"), m_src + "/alias.txt");
+        QCOMPARE(readLink(m_dst + "/dirlink"), m_src + "/dirlink");
+    }
+
+    void neverChangesTheSourceThroughADirectoryLink()
+    {
+        // A link inside a folded directory is met through the target's link;
+        // it belongs to the application and must survive every run.
+        writeFile(m_src + "/doc/pkg/manual.txt");
+        makeLink("manual.txt", m_src + "/doc/pkg/README");
+        makeLink("/elsewhere/absolute", m_src + "/doc/pkg/absolute");
+        makeDir(m_dst + "/doc");
+        const auto before = snapshot(m_src);
+        link();
+        link();
+        QCOMPARE(snapshot(m_src), before);
+        QCOMPARE(readLink(m_dst + "/doc/pkg"), m_src + "/doc/pkg");
+    }
+
+    void createsTheParentButNotTheTarget()
+    {
+        writeFile(m_src + "/plugin.so");
+        writeFile(m_src + "/dir/inner.so");
+        MessageLog log;
+        link();
+
+        QVERIFY(QFileInfo(QFile::decodeName(m_dst.left(m_dst.lastIndexOf('/')))).isDir());
+        QVERIFY(!lexists(m_dst));
+        const QString src = QFile::decodeName(m_src), dst = QFile::decodeName(m_dst);
+        QStringList expected;
+        for (const QString &rel :
+             {QStringLiteral("dir"), QStringLiteral("dir/inner.so"), QStringLiteral("plugin.so")})
+            expected.append(QStringLiteral("void linkDir(const QString&, const QString&)|"
+                                           "link failed: \"%1/%2\" => \"%3/%2\"")
+                                .arg(src, rel, dst));
+        QStringList lines = log.lines();
+        lines.sort();
+        QCOMPARE(lines, expected);
+    }
+
+    void keepsEveryByteOfAName_data()
+    {
+        QTest::addColumn<QByteArray>("name");
+        QTest::newRow("spaces") << QByteArray("my app.desktop");
+        QTest::newRow("quotes") << QByteArray("say \"hi\" it's.desktop");
+        QTest::newRow("newline") << QByteArray("two\nlines.desktop");
+        QTest::newRow("non-ascii") << QByteArray("caf\xc3\xa9-\xe5\xba\x94\xe7\x94\xa8.desktop");
+        QTest::newRow("not utf-8") << QByteArray("bad\xff\xfe-\xe9.desktop");
+        QTest::newRow("replacement char") << QByteArray("bad\xef\xbf\xbd\xef\xbf\xbd.desktop");
+    }
+
+    void keepsEveryByteOfAName()
+    {
+        QFETCH(QByteArray, name);
+        writeFile(m_src + "/" + name, name);
+        writeFile(m_src + "/dir " + name + "/inner");
+        makeDir(m_dst);
+        link();
+        QCOMPARE(readLink(m_dst + "/" + name), m_src + "/" + name);
+        QCOMPARE(readLink(m_dst + "/dir " + name), m_src + "/dir " + name);
+        QCOMPARE(snapshot(m_dst).size(), 2);
+        link();
+        QCOMPARE(snapshot(m_dst).size(), 2);
+    }
+
+    void namesInvalidUtf8LikeItsLookalike()
+    {
+        // "\xff" decodes to U+FFFD; a name-losing conversion would mix the two up.
+        writeFile(m_src + "/x\xff", "invalid");
+        writeFile(m_src + "/x\xef\xbf\xbd", "valid");
+        makeDir(m_dst);
+        link();
+        QCOMPARE(readLink(m_dst + "/x\xff"), m_src + "/x\xff");
+        QCOMPARE(readLink(m_dst + "/x\xef\xbf\xbd"), m_src + "/x\xef\xbf\xbd");
+    }
+
+    void resolvesRelativeArguments()
+    {
+        writeFile(m_src + "/f.txt");
+        makeDir(m_dst);
+        const QString cwd = QDir::currentPath();
+        QDir::setCurrent(QFile::decodeName(m_src.left(m_src.lastIndexOf('/'))));
+        linkDir(QStringLiteral("./src/"), QStringLiteral("sys/../sys//target"));
+        QDir::setCurrent(cwd);
+        QCOMPARE(readLink(m_dst + "/f.txt"), m_src + "/f.txt");
+    }
+
+    void acceptsOnlySafeAppIds_data()
+    {
+        QTest::addColumn<QString>("appId");
+        QTest::addColumn<bool>("safe");
+        QTest::newRow("plain") << QStringLiteral("org.example.app") << true;
+        QTest::newRow("dots inside") << QStringLiteral("..a..") << true;
+        QTest::newRow("non-ascii") << QStringLiteral("应用") << true;
+        QTest::newRow("empty") << QString() << false;
+        QTest::newRow("dot") << QStringLiteral(".") << false;
+        QTest::newRow("dot dot") << QStringLiteral("..") << false;
+        QTest::newRow("slash") << QStringLiteral("../etc") << false;
+        QTest::newRow("trailing slash") << QStringLiteral("app/") << false;
+        QTest::newRow("newline") << QStringLiteral("app\n") << false;
+        QTest::newRow("nul") << QString(QChar(0)) << false;
+        QTest::newRow("c1 control") << QStringLiteral("app\u0085") << false;
+    }
+
+    void acceptsOnlySafeAppIds()
+    {
+        QFETCH(QString, appId);
+        QFETCH(bool, safe);
+        QCOMPARE(isSafeAppId(appId), safe);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLinkDir)
+#include "tst_link_dir.moc"

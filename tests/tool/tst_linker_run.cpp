@@ -1,0 +1,613 @@
+// The real app-entries-linker against the real fixed paths, inside a private
+// mount namespace with overlays, so the host's files never change.
+
+#include "app_entries.h"
+#include "clean_link.h"
+#include "isolated_icons.h"
+#include "message_log.h"
+#include "system_sandbox.h"
+#include "tree_util.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace TreeUtil;
+
+namespace {
+
+QString g_skipReason;
+
+QByteArray entries(const QByteArray &appId)
+{
+    return "/opt/apps/" + appId + "/entries";
+}
+
+void writeInfo(const QByteArray &dir, const QByteArray &json)
+{
+    writeFile("/opt/apps/" + dir + "/info", json);
+}
+
+void installApp(const QByteArray &appId, bool autostart = false)
+{
+    writeInfo(appId, "{\"appid\": \"" + appId + "\", \"permissions\": {\"autostart\": " +
+                         (autostart ? "true" : "false") + "}}");
+}
+
+QByteArray triplet()
+{
+    QProcess gcc;
+    gcc.start(QStringLiteral("gcc"), {QStringLiteral("-dumpmachine")});
+    gcc.waitForFinished();
+    return gcc.readAllStandardOutput().trimmed();
+}
+
+QStringList lines(const QByteArray &output)
+{
+    QStringList result = QString::fromUtf8(output).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    result.sort();
+    return result;
+}
+
+// Only the links of a snapshot: caches are rewritten by every run.
+QMap<QByteArray, QByteArray> linksOf(const QMap<QByteArray, QByteArray> &tree)
+{
+    QMap<QByteArray, QByteArray> links;
+    for (auto it = tree.begin(); it != tree.end(); ++it) {
+        if (it.value().startsWith("->"))
+            links.insert(it.key(), it.value());
+    }
+    return links;
+}
+
+} // namespace
+
+class TestLinkerRun : public QObject
+{
+    Q_OBJECT
+
+private:
+    SystemSandbox m_sandbox;
+    QByteArray m_triplet;
+
+    void runAndExpectExitZero(const QProcessEnvironment &env = QProcessEnvironment())
+    {
+        const LinkerRun run = runLinker(env);
+        QVERIFY(!run.crashed);
+        QCOMPARE(run.exitCode, 0);
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        if (!g_skipReason.isEmpty())
+            QSKIP(qPrintable(QStringLiteral("skipped: %1").arg(g_skipReason)));
+        m_triplet = triplet();
+        QVERIFY(!m_triplet.isEmpty());
+    }
+
+    void init()
+    {
+        QVERIFY2(m_sandbox.setUp(), "cannot mount the overlays of the sandbox");
+        // Target directories a bare system may lack; linkDir creates only parents.
+        for (const QByteArray &dir :
+             {QByteArray("/usr/share/GConf"), QByteArray("/usr/share/doc"),
+              QByteArray("/usr/share/fcitx"), QByteArray("/usr/share/fonts"),
+              QByteArray("/usr/share/help"), QByteArray("/usr/share/locale"),
+              QByteArray("/usr/share/polkit-1"), QByteArray("/usr/share/dbus-1/services"),
+              QByteArray("/usr/share/glib-2.0/schemas"),
+              QByteArray("/usr/share/icons/hicolor/scalable/apps"), QByteArray("/etc/fonts/conf.d"),
+              QByteArray("/etc/xdg/autostart"), QByteArray("/usr/lib/mozilla/plugins"),
+              "/usr/lib/" + m_triplet + "/fcitx"})
+            makeDir(dir);
+    }
+
+    void cleanup() { m_sandbox.tearDown(); }
+
+    void removesDanglingLinksBeforeLinking()
+    {
+        const QList<QByteArray> managed = {"/usr/share/GConf",
+                                           "/usr/share/applications",
+                                           "/usr/share/dbus-1/services",
+                                           "/usr/share/doc",
+                                           "/usr/share/fcitx",
+                                           "/usr/share/fonts",
+                                           "/usr/share/glib-2.0",
+                                           "/usr/share/help",
+                                           "/usr/share/icons",
+                                           "/usr/share/locale",
+                                           "/usr/share/mime",
+                                           "/usr/share/polkit-1",
+                                           "/etc/fonts/conf.d",
+                                           "/etc/xdg/autostart",
+                                           "/usr/lib/mozilla/plugins",
+                                           "/usr/lib/" + m_triplet + "/fcitx"};
+        for (const QByteArray &dir : managed)
+            makeLink("/opt/apps/gone/entries/file", dir + "/dead-link");
+        makeLink("/nowhere", "/usr/share/icons/hicolor/48x48/apps/deep-dead.png");
+        makeLink("/nowhere", "/usr/share/applications/.dot-dead");
+        makeLink("/nowhere", "/usr/share/other-dir/dead"); // not managed
+        QCOMPARE(mkfifo("/usr/share/applications/pipe", 0644), 0);
+        // The dangling link occupies the path the application ships: only a
+        // cleanup that runs first lets the new link be made.
+        makeLink("/opt/apps/gone/entries/applications/x.desktop",
+                 "/usr/share/applications/x.desktop");
+        installApp("alpha");
+        writeFile(entries("alpha") + "/applications/x.desktop");
+
+        runAndExpectExitZero();
+
+        for (const QByteArray &dir : managed)
+            QVERIFY2(!lexists(dir + "/dead-link"), dir.constData());
+        QVERIFY(!lexists("/usr/share/icons/hicolor/48x48/apps/deep-dead.png"));
+        QVERIFY(isLink("/usr/share/applications/.dot-dead"));
+        QVERIFY(isLink("/usr/share/other-dir/dead"));
+        QVERIFY(lexists("/usr/share/applications/pipe"));
+        QCOMPARE(readLink("/usr/share/applications/x.desktop"),
+                 entries("alpha") + "/applications/x.desktop");
+    }
+
+    void linksEveryRowOfTheTable()
+    {
+        struct Row
+        {
+            QByteArray source, target;
+        };
+        const QList<Row> rows = {
+            {"autostart", "/etc/xdg/autostart"},
+            {"GConf", "/usr/share/GConf"},
+            {"applications", "/usr/share/applications"},
+            {"doc", "/usr/share/doc"},
+            {"fcitx", "/usr/share/fcitx"},
+            {"fonts/files", "/usr/share/fonts"},
+            {"fonts/conf", "/etc/fonts/conf.d"},
+            {"glib-2.0", "/usr/share/glib-2.0"},
+            {"help", "/usr/share/help"},
+            {"icons", "/usr/share/icons"},
+            {"locale", "/usr/share/locale"},
+            {"mime", "/usr/share/mime"},
+            {"polkit", "/usr/share/polkit-1"},
+            {"services", "/usr/share/dbus-1/services"},
+            {"plugins/fcitx", "/usr/lib/" + m_triplet + "/fcitx"},
+            {"plugins/browser", "/usr/lib/mozilla/plugins"},
+        };
+        const QList<QByteArray> apps = {"full", "string-autostart", "no-permissions"};
+        for (const QByteArray &app : apps) {
+            for (const Row &row : rows) {
+                QByteArray name = app + "-" + row.source + ".entry";
+                name.replace('/', '-');
+                writeFile(entries(app) + "/" + row.source + "/" + name);
+            }
+        }
+        installApp("full", true);
+        writeInfo("string-autostart",
+                  R"({"appid": "string-autostart", "permissions": {"autostart": "true"}})");
+        writeInfo("no-permissions", R"({"appid": "no-permissions"})");
+
+        runAndExpectExitZero();
+
+        for (const QByteArray &app : apps) {
+            for (const Row &row : rows) {
+                QByteArray name = app + "-" + row.source + ".entry";
+                name.replace('/', '-');
+                const QByteArray dst = row.target + "/" + name;
+                if (row.source == "autostart" && app != "full") {
+                    QVERIFY2(!lexists(dst), dst.constData());
+                    continue;
+                }
+                QCOMPARE(readLink(dst), entries(app) + "/" + row.source + "/" + name);
+            }
+        }
+    }
+
+    void foldsAndUnfoldsDirectories()
+    {
+        installApp("alpha");
+        writeFile(entries("alpha") + "/help/foo/index.page");
+        writeFile(entries("alpha") + "/help/foo/figures/a.png");
+        writeFile(entries("alpha") + "/icons/hicolor/48x48/apps/x.png");
+        makeDir("/usr/share/icons/hicolor/48x48/apps");
+        writeFile("/usr/share/help/bar/system.page");
+        writeFile(entries("alpha") + "/help/bar/app.page");
+
+        runAndExpectExitZero();
+        // Folded: one link for the directory the system lacks, nothing below it.
+        QCOMPARE(readLink("/usr/share/help/foo"), entries("alpha") + "/help/foo");
+        const auto help = snapshot(m_sandbox.upperDir("/usr/share") + "/help");
+        QCOMPARE(help.value("foo"), "-> " + entries("alpha") + "/help/foo");
+        for (const QByteArray &rel : help.keys())
+            QVERIFY2(!rel.startsWith("foo/"), rel.constData());
+        // Unfolded: per-entry links inside the directories the system has.
+        QVERIFY(!isLink("/usr/share/icons/hicolor"));
+        QCOMPARE(readLink("/usr/share/icons/hicolor/48x48/apps/x.png"),
+                 entries("alpha") + "/icons/hicolor/48x48/apps/x.png");
+        QVERIFY(!isLink("/usr/share/help/bar"));
+        QCOMPARE(readLink("/usr/share/help/bar/app.page"), entries("alpha") + "/help/bar/app.page");
+
+        // Once the application is gone, the next run removes its folded link.
+        removeTree("/opt/apps/alpha");
+        runAndExpectExitZero();
+        QVERIFY(!lexists("/usr/share/help/foo"));
+        QVERIFY(!lexists("/usr/share/help/bar/app.page"));
+        QVERIFY(lexists("/usr/share/help/bar/system.page"));
+    }
+
+    void laterApplicationWinsASharedPath()
+    {
+        // Case-insensitive order: alpha, Beta (byte order would put Beta first).
+        for (const QByteArray &app : {QByteArray("Beta"), QByteArray("alpha")}) {
+            installApp(app);
+            writeFile(entries(app) + "/applications/shared.desktop");
+            writeFile(entries(app) + "/help/shared/page");
+        }
+        // The info's appid, not its directory, names the entries that are linked.
+        writeInfo("wrapper", R"({"appid": "real-id"})");
+        writeFile(entries("wrapper") + "/applications/wrapper.desktop");
+        writeFile(entries("real-id") + "/applications/real.desktop");
+
+        runAndExpectExitZero();
+        QCOMPARE(readLink("/usr/share/applications/shared.desktop"),
+                 entries("Beta") + "/applications/shared.desktop");
+        QCOMPARE(readLink("/usr/share/help/shared"), entries("Beta") + "/help/shared");
+        QCOMPARE(readLink("/usr/share/applications/real.desktop"),
+                 entries("real-id") + "/applications/real.desktop");
+        QVERIFY(!lexists("/usr/share/applications/wrapper.desktop"));
+    }
+
+    void neverReplacesRealFiles()
+    {
+        writeFile("/usr/share/applications/owned.desktop", "system");
+        writeFile("/usr/share/help/owned/page", "system");
+        installApp("alpha");
+        writeFile(entries("alpha") + "/applications/owned.desktop", "app");
+        writeFile(entries("alpha") + "/help/owned/page", "app");
+        writeFile(entries("alpha") + "/help/owned/extra", "app");
+
+        const LinkerRun run = runLinker();
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY(!isLink("/usr/share/applications/owned.desktop"));
+        QVERIFY(!isLink("/usr/share/help/owned/page"));
+        QCOMPARE(readLink("/usr/share/help/owned/extra"), entries("alpha") + "/help/owned/extra");
+        QCOMPARE(run.standardError, QByteArray());
+    }
+
+    void secondRunChangesNothing()
+    {
+        installApp("alpha", true);
+        writeFile(entries("alpha") + "/applications/a.desktop");
+        writeFile(entries("alpha") + "/autostart/a.desktop");
+        writeFile(entries("alpha") + "/help/alpha/index.page");
+        writeFile(entries("alpha") + "/icons/alpha.svg");
+        writeFile(entries("alpha") + "/plugins/browser/a.so");
+        runAndExpectExitZero();
+
+        QMap<QByteArray, QMap<QByteArray, QByteArray>> before;
+        QMap<QByteArray, unsigned long> inodes;
+        for (const QByteArray point : {"/usr/share", "/etc", "/usr/lib"}) {
+            before.insert(point, linksOf(snapshot(m_sandbox.upperDir(point))));
+            for (const QByteArray &rel : before.value(point).keys())
+                inodes.insert(point + "/" + rel, inode(point + "/" + rel));
+        }
+        QVERIFY(before.value("/usr/share").size() >= 4);
+
+        const LinkerRun run = runLinker();
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.standardError, QByteArray());
+        for (const QByteArray point : {"/usr/share", "/etc", "/usr/lib"})
+            QCOMPARE(linksOf(snapshot(m_sandbox.upperDir(point))), before.value(point));
+        for (auto it = inodes.begin(); it != inodes.end(); ++it)
+            QCOMPARE(inode(it.key()), it.value());
+    }
+
+    void ignoresNamesBeginningWithADot()
+    {
+        writeInfo(".cache", R"({"appid": "hidden"})");
+        writeFile(entries("hidden") + "/applications/hidden.desktop");
+        installApp("alpha");
+        writeFile(entries("alpha") + "/applications/.secret.desktop");
+        writeFile(entries("alpha") + "/applications/.dir/inner.desktop");
+        writeFile(entries("alpha") + "/applications/shown.desktop");
+        runAndExpectExitZero();
+        QVERIFY(!lexists("/usr/share/applications/hidden.desktop"));
+        QVERIFY(!lexists("/usr/share/applications/.secret.desktop"));
+        QVERIFY(!lexists("/usr/share/applications/.dir"));
+        QVERIFY(isLink("/usr/share/applications/shown.desktop"));
+    }
+
+    void writesItsMessagesToStandardError()
+    {
+        writeInfo("array", "[1,2]");
+        writeInfo("broken", "{\"appid\": ");
+        makeDir("/opt/apps/unreadable/info"); // cannot be opened as a file: silent
+        installApp("plug");
+        writeFile(entries("plug") + "/plugins/browser/say \"hi\"\n.so");
+        QVERIFY(QDir(QStringLiteral("/usr/lib/mozilla/plugins")).removeRecursively());
+        writeFile("/usr/share/icons/loose.png");
+        QVERIFY(QDir(QStringLiteral("/usr/share/icons/hicolor/scalable/apps")).removeRecursively());
+        makeLink("/nowhere", "/usr/share/doc/locked/dead");
+        QVERIFY(m_sandbox.makeReadOnly("/usr/share/doc/locked"));
+
+        const QStringList expected = {
+            // The debug stream escapes the quotes and the newline of the name.
+            "link failed: \"/opt/apps/plug/entries/plugins/browser/say \\\"hi\\\"\\n.so\" => "
+            "\"/usr/lib/mozilla/plugins/say \\\"hi\\\"\\n.so\"",
+            R"(link failed: "/usr/share/icons/loose.png" => "/usr/share/icons/hicolor/scalable/apps/loose.png")",
+            R"(parse info failed: "/opt/apps/array/info")",
+            R"(parse info failed: "/opt/apps/broken/info")",
+            R"(remove dead link failed: "/usr/share/doc/locked/dead")",
+        };
+        const LinkerRun plain = runLinker();
+        QCOMPARE(plain.exitCode, 0);
+        QStringList found = lines(plain.standardError);
+        QStringList ours;
+        for (const QString &line : found) {
+            if (!line.contains(QLatin1String("\"/usr/share/icons/")) ||
+                line.contains(QLatin1String("loose.png")))
+                ours.append(line); // loose icons the host has fail too; only ours counts
+        }
+        QCOMPARE(ours, expected);
+
+        const LinkerRun typed =
+            runLinker(linkerEnvironment(QStringLiteral("%{type}|%{category}|%{message}")));
+        for (const QString &record : lines(typed.standardError))
+            QVERIFY2(record.startsWith(QLatin1String("debug|default|")), qPrintable(record));
+
+        // The records' function context, as the logging framework receives it.
+        MessageLog log;
+        enumAppInfoList();
+        cleanLink();
+        linkIsolatedIcons();
+        const auto contextOf = [&](const QString &needle) {
+            for (const QString &record : log.lines()) {
+                if (record.contains(needle))
+                    return record.section(QLatin1Char('|'), 0, 0);
+            }
+            return QString();
+        };
+        QCOMPARE(contextOf(QStringLiteral("parse info failed:")),
+                 QStringLiteral("QList<QJsonObject> enumAppInfoList()"));
+        QCOMPARE(contextOf(QStringLiteral("loose.png")),
+                 QStringLiteral("void linkIsolatedIcons()"));
+        QCOMPARE(contextOf(QStringLiteral("remove dead link failed:")),
+                 QStringLiteral("cleanLink()::<lambda(const QString&)>"));
+    }
+
+    void exitsZeroWhenEveryWriteFails()
+    {
+        installApp("alpha", true);
+        writeFile(entries("alpha") + "/applications/a.desktop");
+        writeFile(entries("alpha") + "/autostart/a.desktop");
+        makeLink("/nowhere", "/usr/share/applications/dead.desktop");
+        for (const QByteArray point : {"/usr/share", "/etc", "/usr/lib"})
+            QVERIFY(m_sandbox.makeReadOnly(point));
+
+        const LinkerRun run = runLinker();
+        QVERIFY(!run.crashed);
+        QCOMPARE(run.exitCode, 0);
+        const QString err = QString::fromUtf8(run.standardError);
+        QVERIFY(err.contains(
+            QLatin1String(R"(remove dead link failed: "/usr/share/applications/dead.desktop")")));
+        QVERIFY(
+            err.contains(QLatin1String(R"(link failed: "/opt/apps/alpha/entries/applications/)"
+                                       R"(a.desktop" => "/usr/share/applications/a.desktop")")));
+        QVERIFY(err.contains(QLatin1String(R"(=> "/etc/xdg/autostart/a.desktop")")));
+        QVERIFY(isLink("/usr/share/applications/dead.desktop"));
+    }
+
+    void skipsUnsafeAppIds()
+    {
+        const QList<QPair<QByteArray, QByteArray>> cases = {
+            {"empty", R"({"appid": ""})"},
+            {"missing", R"({"name": "x"})"},
+            {"number", R"({"appid": 7})"},
+            {"dot", R"({"appid": "."})"},
+            {"dotdot", R"({"appid": ".."})"},
+            {"escape", R"({"appid": "../../usr/share/evil"})"},
+            {"control", R"({"appid": "a\u0001b"})"},
+        };
+        for (const auto &c : cases)
+            writeInfo(c.first, c.second);
+        // Where each of those would lead.
+        writeFile("/opt/apps/entries/applications/evil-root.desktop");
+        writeFile("/opt/entries/applications/evil-parent.desktop");
+        writeFile("/usr/share/evil/entries/applications/evil-escape.desktop");
+        installApp("good");
+        writeFile(entries("good") + "/applications/good.desktop");
+
+        const LinkerRun run = runLinker();
+        QCOMPARE(run.exitCode, 0);
+        const QStringList got = lines(run.standardError);
+        QStringList want = {R"(invalid appid: "" in "/opt/apps/empty/info")",
+                            R"(invalid appid: "" in "/opt/apps/missing/info")",
+                            R"(invalid appid: "" in "/opt/apps/number/info")",
+                            R"(invalid appid: "." in "/opt/apps/dot/info")",
+                            R"(invalid appid: ".." in "/opt/apps/dotdot/info")",
+                            R"(invalid appid: "../../usr/share/evil" in "/opt/apps/escape/info")",
+                            R"(invalid appid: "a\u0001b" in "/opt/apps/control/info")"};
+        want.sort();
+        QCOMPARE(got, want);
+        for (const char *name : {"evil-root", "evil-parent", "evil-escape"})
+            QVERIFY2(!lexists(QByteArray("/usr/share/applications/") + name + ".desktop"), name);
+        QVERIFY(isLink("/usr/share/applications/good.desktop"));
+    }
+
+    void replacingALinkNeverLeavesAGap()
+    {
+        writeFile("/usr/share/doc/old-target.desktop");
+        installApp("alpha");
+        writeFile(entries("alpha") + "/applications/x.desktop");
+        // A directory whose file system has no inode left for a new link.
+        const QByteArray dir = "/usr/share/applications";
+        QVERIFY(m_sandbox.mountTinyTmpfs(dir, 3));
+        makeLink("/usr/share/doc/old-target.desktop", dir + "/x.desktop");
+        writeFile(dir + "/filler");
+        QVERIFY(!QFile(QFile::decodeName(dir + "/one-more")).open(QIODevice::WriteOnly));
+
+        const LinkerRun run = runLinker();
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY(
+            QString::fromUtf8(run.standardError)
+                .contains(QLatin1String(R"(link failed: "/opt/apps/alpha/entries/applications/)"
+                                        R"(x.desktop" => "/usr/share/applications/x.desktop")")));
+        QCOMPARE(readLink(dir + "/x.desktop"), QByteArray("/usr/share/doc/old-target.desktop"));
+        QCOMPARE(snapshot(dir).keys(), QList<QByteArray>({"filler", "x.desktop"}));
+
+        QVERIFY(QFile::remove(QFile::decodeName(dir + "/filler")));
+        runAndExpectExitZero();
+        QCOMPARE(readLink(dir + "/x.desktop"), entries("alpha") + "/applications/x.desktop");
+        for (const QByteArray &name : snapshot(dir).keys())
+            QVERIFY2(!name.startsWith('.'), name.constData()); // no temporary left behind
+    }
+
+    void handlesNamesByTheirBytes()
+    {
+        const QList<QByteArray> names = {
+            "with space.desktop",  "quote\"s'.desktop",   "new\nline.desktop",
+            "caf\xc3\xa9.desktop", "bad\xff\xfe.desktop", "bad\xef\xbf\xbd\xef\xbf\xbd.desktop"};
+        installApp("alpha");
+        for (const QByteArray &name : names) {
+            writeFile(entries("alpha") + "/applications/" + name);
+            // A removed application left links of the same odd shapes behind.
+            makeLink("/opt/apps/gone/" + name, "/usr/share/applications/old " + name);
+        }
+        // A live link whose name is the lookalike of a dead one, and the reverse.
+        writeFile("/usr/share/doc/live");
+        makeLink("/usr/share/doc/live", "/usr/share/applications/look\xef\xbf\xbd");
+        makeLink("/nowhere", "/usr/share/applications/look\xff");
+
+        runAndExpectExitZero();
+        for (const QByteArray &name : names) {
+            QCOMPARE(readLink("/usr/share/applications/" + name),
+                     entries("alpha") + "/applications/" + name);
+            QVERIFY2(!lexists("/usr/share/applications/old " + name), name.constData());
+        }
+        QVERIFY(isLink("/usr/share/applications/look\xef\xbf\xbd"));
+        QVERIFY(!lexists("/usr/share/applications/look\xff"));
+
+        removeTree("/opt/apps/alpha");
+        runAndExpectExitZero();
+        for (const QByteArray &name : names)
+            QVERIFY2(!lexists("/usr/share/applications/" + name), name.constData());
+        QVERIFY(isLink("/usr/share/applications/look\xef\xbf\xbd"));
+    }
+
+    void findsFcitxPluginsByTriplet()
+    {
+        installApp("im");
+        writeFile(entries("im") + "/plugins/fcitx/im.so");
+        runAndExpectExitZero();
+        QCOMPARE(readLink("/usr/lib/" + m_triplet + "/fcitx/im.so"),
+                 entries("im") + "/plugins/fcitx/im.so");
+
+        // Without gcc the triplet is empty and /usr/lib//fcitx is /usr/lib/fcitx.
+        const QByteArray noGcc = m_sandbox.upperDir("/opt") + "-bin";
+        makeLink("/bin/bash", noGcc + "/bash");
+        makeDir("/usr/lib/fcitx");
+        makeLink("/nowhere", "/usr/lib/fcitx/dead.so");
+        QProcessEnvironment env = linkerEnvironment();
+        env.insert(QStringLiteral("PATH"), QFile::decodeName(noGcc));
+        runAndExpectExitZero(env);
+        QVERIFY(!lexists("/usr/lib/fcitx/dead.so"));
+        QCOMPARE(readLink("/usr/lib/fcitx/im.so"), entries("im") + "/plugins/fcitx/im.so");
+    }
+
+    void runsTheFourCacheCommandsInOrder()
+    {
+        const QByteArray bin = m_sandbox.upperDir("/opt") + "-wrappers";
+        const QByteArray log = bin + "/calls";
+        for (const QByteArray tool : {"glib-compile-schemas", "update-desktop-database",
+                                      "update-mime-database", "update-icon-caches"}) {
+            // Each records its call; the first one fails, which must not stop the others.
+            writeFile(bin + "/" + tool, "#!/bin/sh\necho \"" + tool + " $*\" >> '" + log + "'\n[ " +
+                                            tool + " != glib-compile-schemas ]\n");
+            QCOMPARE(chmod((bin + "/" + tool).constData(), 0755), 0);
+        }
+        QProcessEnvironment env = linkerEnvironment();
+        env.insert(QStringLiteral("PATH"),
+                   QFile::decodeName(bin) + QLatin1Char(':') + env.value(QStringLiteral("PATH")));
+        runAndExpectExitZero(env);
+        QFile calls(QFile::decodeName(log));
+        QVERIFY(calls.open(QIODevice::ReadOnly));
+        const QList<QByteArray> recorded = calls.readAll().split('\n');
+        QCOMPARE(recorded.size(), 5);
+        QCOMPARE(recorded.at(0), QByteArray("glib-compile-schemas /usr/share/glib-2.0/schemas/"));
+        QCOMPARE(recorded.at(1), QByteArray("update-desktop-database -q"));
+        QCOMPARE(recorded.at(2), QByteArray("update-mime-database -V /usr/share/mime"));
+        QVERIFY(recorded.at(3).startsWith("update-icon-caches /usr/share/icons/"));
+        QVERIFY(recorded.at(3).contains(" /usr/share/icons/hicolor"));
+    }
+
+    void refreshesTheRealCaches()
+    {
+        installApp("viewer");
+        const QByteArray e = entries("viewer");
+        writeFile(e + "/glib-2.0/schemas/org.example.viewer.gschema.xml",
+                  R"(<schemalist><schema id="org.example.viewer" path="/org/example/viewer/">)"
+                  R"(<key name="zoom" type="i"><default>1</default></key></schema></schemalist>)");
+        writeFile(e + "/applications/viewer.desktop",
+                  "[Desktop Entry]\nType=Application\nName=Viewer\nExec=viewer %f\n"
+                  "MimeType=application/x-example-viewer;\n");
+        writeFile(
+            e + "/mime/packages/viewer.xml",
+            R"(<?xml version="1.0"?><mime-info xmlns="http://www.freedesktop.org/standards/shared-mime-info">)"
+            R"(<mime-type type="application/x-example-viewer"><comment>Viewer file</comment>)"
+            R"(<glob pattern="*.exview"/></mime-type></mime-info>)");
+        writeFile(e + "/icons/hicolor/scalable/apps/viewer.svg", "<svg/>");
+        QFile::remove(QStringLiteral("/usr/share/icons/hicolor/icon-theme.cache"));
+
+        runAndExpectExitZero();
+        const auto contains = [](const char *path, const QByteArray &text) {
+            QFile file(QString::fromLatin1(path));
+            return file.open(QIODevice::ReadOnly) && file.readAll().contains(text);
+        };
+        QVERIFY(contains("/usr/share/glib-2.0/schemas/gschemas.compiled", "org.example.viewer"));
+        QVERIFY(contains("/usr/share/applications/mimeinfo.cache",
+                         "application/x-example-viewer=viewer.desktop"));
+        QVERIFY(contains("/usr/share/mime/globs2", "application/x-example-viewer:*.exview"));
+        QVERIFY(contains("/usr/share/icons/hicolor/icon-theme.cache", "viewer"));
+    }
+
+    void linksLooseIconsIntoTheFallbackTheme()
+    {
+        const QByteArray apps = "/usr/share/icons/hicolor/scalable/apps";
+        installApp("alpha");
+        writeFile(entries("alpha") + "/icons/foo.svg");
+        writeFile("/usr/share/icons/Upper.XPM");
+        writeFile("/usr/share/icons/readme.txt");
+        writeFile("/usr/share/icons/icon.png.bak");
+        writeFile("/usr/share/icons/.hidden.png");
+        writeFile("/usr/share/icons/kept.png");
+        writeFile(apps + "/kept.png", "theme's own");
+        writeFile("/usr/share/icons/moved.png");
+        writeFile("/usr/share/doc/elsewhere.png");
+        makeLink("/usr/share/doc/elsewhere.png", apps + "/moved.png");
+
+        runAndExpectExitZero();
+        QCOMPARE(readLink(apps + "/foo.svg"), entries("alpha") + "/icons/foo.svg");
+        QCOMPARE(readLink(apps + "/Upper.XPM"), QByteArray("/usr/share/icons/Upper.XPM"));
+        QCOMPARE(readLink(apps + "/moved.png"), QByteArray("/usr/share/icons/moved.png"));
+        QVERIFY(!isLink(apps + "/kept.png"));
+        for (const char *ignored : {"readme.txt", "icon.png.bak", ".hidden.png"})
+            QVERIFY2(!lexists(apps + "/" + ignored), ignored);
+
+        const unsigned long before = inode(apps + "/foo.svg");
+        runAndExpectExitZero();
+        QCOMPARE(inode(apps + "/foo.svg"), before);
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    // Before any thread exists: unshare() refuses a multi-threaded process.
+    if (!SystemSandbox::enterPrivateNamespace(&g_skipReason) && g_skipReason.isEmpty())
+        g_skipReason = QStringLiteral("no private mount namespace");
+    QCoreApplication app(argc, argv);
+    TestLinkerRun test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_linker_run.moc"

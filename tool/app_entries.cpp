@@ -1,0 +1,107 @@
+#include "app_entries.h"
+
+#include "link_dir.h"
+#include "multiarch.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonParseError>
+
+namespace {
+
+const QString kAppsRoot = QStringLiteral("/opt/apps");
+
+struct LinkRow
+{
+    const char *source;
+    const char *target;
+};
+
+// Entries that are always linked; a target without a slash lives in /usr/share.
+constexpr LinkRow kSharedRows[] = {
+    {"GConf", "GConf"},
+    {"applications", "applications"},
+    {"doc", "doc"},
+    {"fcitx", "fcitx"},
+    {"fonts/files", "fonts"},
+    {"fonts/conf", "/etc/fonts/conf.d"},
+    {"glib-2.0", "glib-2.0"},
+    {"help", "help"},
+    {"icons", "icons"},
+    {"locale", "locale"},
+    {"mime", "mime"},
+    {"polkit", "polkit-1"},
+    {"services", "dbus-1/services"},
+};
+
+} // namespace
+
+bool isSafeAppId(const QString &appId)
+{
+    if (appId.isEmpty() || appId == QLatin1String(".") || appId == QLatin1String(".."))
+        return false;
+    for (const QChar ch : appId) {
+        if (ch == QLatin1Char('/') || ch.category() == QChar::Other_Control)
+            return false;
+    }
+    return true;
+}
+
+QList<QJsonObject> enumAppInfoList()
+{
+    QList<QJsonObject> infos;
+    const QDir appsDir(kAppsRoot);
+    for (const QString &name : appsDir.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        const QString infoPath = QDir(appsDir.filePath(name)).filePath(QStringLiteral("info"));
+        QFile file(infoPath);
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray content = file.readAll();
+        file.close();
+
+        QJsonParseError error;
+        const QJsonDocument document = QJsonDocument::fromJson(content, &error);
+        if (error.error != QJsonParseError::NoError || !document.isObject()) {
+            qDebug() << "parse info failed:" << infoPath;
+            continue;
+        }
+        // The info comes from a package; its appid decides where a root process
+        // reads from, so it must not reach outside /opt/apps/<appid>/entries.
+        const QString appId = document.object().value(QLatin1String("appid")).toString();
+        if (!isSafeAppId(appId)) {
+            qDebug() << "invalid appid:" << appId << "in" << infoPath;
+            continue;
+        }
+        infos.append(document.object());
+    }
+    return infos;
+}
+
+void linkAppEntries(const QJsonObject &info)
+{
+    const QString entriesRoot = kAppsRoot + QLatin1Char('/') +
+                                info.value(QLatin1String("appid")).toString() +
+                                QLatin1String("/entries");
+    const auto source = [&](const char *sub) { return entriesRoot + QLatin1Char('/') + sub; };
+
+    const bool autostart = info.value(QLatin1String("permissions"))
+                               .toObject()
+                               .value(QLatin1String("autostart"))
+                               .toBool(false);
+    if (autostart)
+        linkDir(source("autostart"), QStringLiteral("/etc/xdg/autostart"));
+
+    const QDir share(QStringLiteral("/usr/share"));
+    for (const LinkRow &row : kSharedRows)
+        linkDir(source(row.source), share.filePath(QString::fromLatin1(row.target)));
+
+    if (QFileInfo::exists(source("plugins"))) {
+        const QString triplet = getMultiarchTriplet();
+        linkDir(source("plugins/fcitx"),
+                QLatin1String("/usr/lib/") + triplet + QLatin1String("/fcitx"));
+        linkDir(source("plugins/browser"), QStringLiteral("/usr/lib/mozilla/plugins"));
+    }
+}

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+
+// Removes every dangling symbolic link from the directories the linker writes to.
+void cleanLink();
+
+// Removes the dangling symbolic links below dir (not descending into links or
+// into directories whose names begin with a dot) and returns the paths whose
+// removal failed.
+QList<QByteArray> removeDeadLinks(const QByteArray &dir);

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QByteArray>
+
+// Byte-exact path helpers. File names are handled as the bytes the file system
+// stores, so names that are not valid UTF-8 survive unchanged.
+
+// Lexically normalised absolute form of path: relative paths are taken against
+// the working directory, then ".", ".." and repeated slashes are resolved.
+QByteArray absoluteCleanPath(const QByteArray &path);
+
+// Directory part of path ("/a/b" gives "/a", "/a" gives "/").
+QByteArray parentPath(const QByteArray &path);
+
+// Joins a directory path and a relative path with one slash.
+QByteArray joinPath(const QByteArray &dir, const QByteArray &rel);
+
+// Content of the symbolic link at linkPath, made absolute against the link's
+// directory and normalised (one level of link). Empty when it is no link.
+QByteArray absoluteLinkTarget(const QByteArray &linkPath);
+
+// Whether something exists at path when symbolic links are followed.
+bool existsFollowingLinks(const QByteArray &path);
+
+// Whether path itself is a symbolic link.
+bool isSymLink(const QByteArray &path);

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QByteArray>
+
+// Makes dst a symbolic link whose content is src, following the linker's rule:
+// a real file or directory at dst is left alone, a link that already points at
+// src is kept, any other link is replaced. Returns false only when a link was
+// due and could not be made.
+//
+// A replacement is made under a temporary name beside dst and renamed over the
+// old link, so dst is never left without a link: on failure the old link stays
+// and the temporary is removed.
+bool placeLink(const QByteArray &src, const QByteArray &dst);
