@@ -101,9 +101,11 @@ bool SystemSandbox::makeReadOnly(const QByteArray &mountPoint)
                  nullptr) == 0;
 }
 
-bool SystemSandbox::mountTinyTmpfs(const QByteArray &path, int inodes)
+bool SystemSandbox::mountTmpfs(const QByteArray &path, int inodes)
 {
-    const QByteArray options = "mode=0755,nr_inodes=" + QByteArray::number(inodes);
+    QByteArray options = "mode=0755";
+    if (inodes > 0)
+        options += ",nr_inodes=" + QByteArray::number(inodes);
     if (!QDir().mkpath(QFile::decodeName(path)) ||
         mount("tmpfs", path.constData(), "tmpfs", 0, options.constData()) != 0)
         return false;

@@ -26,8 +26,9 @@ public:
 
     // Bind-remounts mountPoint read-only for the rest of the test.
     bool makeReadOnly(const QByteArray &mountPoint);
-    // Mounts a small tmpfs at path (created if needed) for the rest of the test.
-    bool mountTinyTmpfs(const QByteArray &path, int inodes);
+    // Mounts a tmpfs with room for the given number of inodes (0: the default)
+    // at path, created if needed, for the rest of the test.
+    bool mountTmpfs(const QByteArray &path, int inodes);
 
 private:
     std::unique_ptr<QTemporaryDir> m_scratch;

@@ -442,7 +442,7 @@ private Q_SLOTS:
         writeFile(entries("alpha") + "/applications/x.desktop");
         // A directory whose file system has no inode left for a new link.
         const QByteArray dir = "/usr/share/applications";
-        QVERIFY(m_sandbox.mountTinyTmpfs(dir, 3));
+        QVERIFY(m_sandbox.mountTmpfs(dir, 3));
         makeLink("/usr/share/doc/old-target.desktop", dir + "/x.desktop");
         writeFile(dir + "/filler");
         QVERIFY(!QFile(QFile::decodeName(dir + "/one-more")).open(QIODevice::WriteOnly));

@@ -1,0 +1,250 @@
+// Measures app-entries-linker's cleanup and linking against find and cp on a
+// system tree of realistic size, built inside a private mount namespace.
+//
+// Every measurement runs on a freshly generated, identical tree; each figure
+// is the median of several rounds.
+
+#include "app_entries.h"
+#include "clean_link.h"
+#include "isolated_icons.h"
+#include "system_sandbox.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+
+#include <algorithm>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kSystemEntries = 300000;
+constexpr int kLinks = 10000;
+constexpr int kDanglingEvery = 50; // 2 % of the links
+constexpr int kApps = 500;
+constexpr int kRounds = 3;
+
+QByteArray g_triplet;
+
+QList<QByteArray> managedDirs()
+{
+    return {"/usr/share/GConf",
+            "/usr/share/applications",
+            "/usr/share/dbus-1/services",
+            "/usr/share/doc",
+            "/usr/share/fcitx",
+            "/usr/share/fonts",
+            "/usr/share/glib-2.0",
+            "/usr/share/help",
+            "/usr/share/icons",
+            "/usr/share/locale",
+            "/usr/share/mime",
+            "/usr/share/polkit-1",
+            "/etc/fonts/conf.d",
+            "/etc/xdg/autostart",
+            "/usr/lib/mozilla/plugins",
+            "/usr/lib/" + g_triplet + "/fcitx"};
+}
+
+void mkdirs(const QByteArray &path)
+{
+    for (qsizetype slash = path.indexOf('/', 1); slash != -1; slash = path.indexOf('/', slash + 1))
+        mkdir(path.left(slash).constData(), 0755);
+    mkdir(path.constData(), 0755);
+}
+
+void touch(const QByteArray &path)
+{
+    const int fd = open(path.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    if (fd >= 0)
+        close(fd);
+}
+
+// The system's own files, spread over the managed directories the way a
+// desktop installation spreads them: mostly icons, translations and docs.
+void generateSystem()
+{
+    const QList<QByteArray> sizes = {"16x16", "22x22",   "24x24",   "32x32",   "48x48",
+                                     "64x64", "128x128", "256x256", "scalable"};
+    const QList<QByteArray> categories = {"apps",      "actions", "devices",
+                                          "mimetypes", "places",  "status"};
+    QList<QByteArray> dirs;
+    for (const QByteArray theme : {"hicolor", "Adwaita", "breeze", "Papirus"})
+        for (const QByteArray &size : sizes)
+            for (const QByteArray &category : categories)
+                dirs.append("/usr/share/icons/" + theme + "/" + size + "/" + category);
+    for (int lang = 0; lang < 150; ++lang)
+        dirs.append("/usr/share/locale/l" + QByteArray::number(lang) + "/LC_MESSAGES");
+    for (int pkg = 0; pkg < 1500; ++pkg)
+        dirs.append("/usr/share/doc/package-" + QByteArray::number(pkg));
+    for (int book = 0; book < 100; ++book)
+        dirs.append("/usr/share/help/C/book-" + QByteArray::number(book));
+    for (const QByteArray dir :
+         {"/usr/share/applications", "/usr/share/dbus-1/services", "/usr/share/mime/packages",
+          "/usr/share/mime/application", "/usr/share/glib-2.0/schemas",
+          "/usr/share/fonts/truetype/dejavu", "/usr/share/polkit-1/actions",
+          "/usr/share/GConf/gsettings", "/usr/share/fcitx/table", "/etc/fonts/conf.d",
+          "/etc/xdg/autostart"})
+        dirs.append(dir);
+    mkdirs("/usr/lib/mozilla/plugins");
+    mkdirs("/usr/lib/" + g_triplet + "/fcitx");
+    for (const QByteArray &dir : dirs)
+        mkdirs(dir);
+
+    int links = 0;
+    for (int i = 0; i < kSystemEntries; ++i) {
+        const QByteArray dir = dirs.at(i % dirs.size());
+        const QByteArray path = dir + "/entry-" + QByteArray::number(i);
+        if (links < kLinks && i % (kSystemEntries / kLinks) == 0) {
+            const bool dangling = links % kDanglingEvery == 0;
+            const QByteArray target = dangling ? "/opt/apps/removed/entries/" + path
+                                               : dir + "/entry-" + QByteArray::number(i + 1);
+            symlink(target.constData(), path.constData());
+            ++links;
+        } else {
+            touch(path);
+        }
+    }
+}
+
+// Applications with the entries a typical package ships.
+void generateApps()
+{
+    for (int i = 0; i < kApps; ++i) {
+        const QByteArray id = "org.example.app" + QByteArray::number(i);
+        const QByteArray root = "/opt/apps/" + id;
+        mkdirs(root + "/entries");
+        const int fd = open((root + "/info").constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+        const QByteArray info = "{\"appid\": \"" + id + "\", \"version\": \"1.0\"}";
+        if (fd >= 0) {
+            (void)!write(fd, info.constData(), info.size());
+            close(fd);
+        }
+        const QByteArray e = root + "/entries";
+        QList<QByteArray> files = {
+            "applications/" + id + ".desktop",
+            "icons/hicolor/48x48/apps/" + id + ".png",
+            "icons/hicolor/128x128/apps/" + id + ".png",
+            "icons/hicolor/scalable/apps/" + id + ".svg",
+            "mime/packages/" + id + ".xml",
+            "services/" + id + ".service",
+            "glib-2.0/schemas/" + id + ".gschema.xml",
+            "doc/" + id + "/copyright",
+            "doc/" + id + "/changelog.gz",
+            "help/C/" + id + "/index.page",
+        };
+        for (int lang = 0; lang < 10; ++lang)
+            files.append("locale/l" + QByteArray::number(lang * 7) + "/LC_MESSAGES/" + id + ".mo");
+        for (const QByteArray &file : files) {
+            mkdirs(e + "/" + file.left(file.lastIndexOf('/')));
+            touch(e + "/" + file);
+        }
+    }
+}
+
+struct Fresh
+{
+    SystemSandbox sandbox;
+    Fresh()
+    {
+        if (!sandbox.setUp())
+            qFatal("cannot mount the sandbox");
+        for (const QByteArray &dir : managedDirs()) {
+            if (!sandbox.mountTmpfs(dir, 0))
+                qFatal("cannot mount %s", dir.constData());
+        }
+        generateSystem();
+        generateApps();
+    }
+    ~Fresh() { sandbox.tearDown(); }
+};
+
+template <typename F> double seconds(F &&work)
+{
+    QElapsedTimer timer;
+    timer.start();
+    work();
+    return timer.nsecsElapsed() / 1e9;
+}
+
+double median(QList<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.at(values.size() / 2);
+}
+
+void shell(const QString &command)
+{
+    if (QProcess::execute(QStringLiteral("bash"), {QStringLiteral("-c"), command}) != 0)
+        qFatal("failed: %s", qPrintable(command));
+}
+
+void linkAll()
+{
+    cleanLink();
+    for (const QJsonObject &info : enumAppInfoList())
+        linkAppEntries(info);
+    linkIsolatedIcons();
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QString reason;
+    if (!SystemSandbox::enterPrivateNamespace(&reason)) {
+        std::fprintf(stderr, "benchmark needs a private mount namespace: %s\n", qPrintable(reason));
+        return 1;
+    }
+    QCoreApplication app(argc, argv);
+    QProcess gcc;
+    gcc.start(QStringLiteral("gcc"), {QStringLiteral("-dumpmachine")});
+    gcc.waitForFinished();
+    g_triplet = gcc.readAllStandardOutput().trimmed();
+
+    QStringList findArgs;
+    for (const QByteArray &dir : managedDirs())
+        findArgs.append(QFile::decodeName(dir));
+    const QString find = QStringLiteral("find ") + findArgs.join(QLatin1Char(' ')) +
+                         QStringLiteral(" -xtype l -delete");
+
+    QList<double> clean, findTimes, first, copy, second;
+    for (int round = 0; round < kRounds; ++round) {
+        {
+            Fresh tree;
+            clean.append(seconds(cleanLink));
+        }
+        {
+            Fresh tree;
+            findTimes.append(seconds([&] { shell(find); }));
+        }
+        {
+            Fresh tree;
+            first.append(seconds(linkAll));
+            second.append(seconds(linkAll));
+        }
+        {
+            Fresh tree;
+            shell(QStringLiteral("mkdir -p /opt/copy"));
+            copy.append(seconds([] { shell(QStringLiteral("cp -rs /opt/apps /opt/copy/")); }));
+        }
+    }
+
+    const double c = median(clean), f = median(findTimes), r1 = median(first), cp = median(copy),
+                 r2 = median(second);
+    std::printf("system tree: %d entries, %d links (%d dangling), %d applications; "
+                "median of %d rounds\n",
+                kSystemEntries, kLinks, kLinks / kDanglingEvery, kApps, kRounds);
+    std::printf(
+        "cleanup           %8.3f s   find -xtype l -delete %8.3f s   ratio %.2f (target <= 1.0)\n",
+        c, f, c / f);
+    std::printf("first full run    %8.3f s   cp -rs                %8.3f s   ratio %.2f\n", r1, cp,
+                r1 / cp);
+    std::printf("second run        %8.3f s   first run             %8.3f s   ratio %.2f\n", r2, r1,
+                r2 / r1);
+    return 0;
+}

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the project needs to build, test and demo that
+# are not installed yet. Needs root (apt-get).
+set -euo pipefail
+
+packages=(
+    cmake g++ make
+    qt6-base-dev
+    qtbase5-dev qttools5-dev-tools
+    libglib2.0-dev libdconf-dev libsystemd-dev
+    dbus-daemon dconf-service dconf-cli gsettings-desktop-schemas
+    libglib2.0-bin desktop-file-utils shared-mime-info gtk-update-icon-cache
+    util-linux passwd
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$package")
+    fi
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Builds everything with warnings as errors and runs every test, then builds
+# and runs them once more under AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh
+
+jobs=$(nproc)
+run_suite() {
+    local dir=$1
+    shift
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DWARNINGS_AS_ERRORS=ON "$@"
+    cmake --build "$dir" -j "$jobs"
+    ctest --test-dir "$dir" --output-on-failure -j "$jobs"
+}
+
+echo "== Build and tests =="
+run_suite build/ci
+
+echo "== Build and tests under AddressSanitizer and UndefinedBehaviorSanitizer =="
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
+run_suite build/sanitize -DENABLE_SANITIZERS=ON
