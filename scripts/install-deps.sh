@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev
     qtbase5-dev qttools5-dev-tools
     libglib2.0-dev libdconf-dev libsystemd-dev
-    dbus-daemon dconf-service dconf-cli gsettings-desktop-schemas
+    dbus-daemon dconf-service dconf-cli dconf-gsettings-backend gsettings-desktop-schemas
     libglib2.0-bin desktop-file-utils shared-mime-info gtk-update-icon-cache
     util-linux passwd
 )

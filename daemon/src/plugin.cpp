@@ -1,0 +1,14 @@
+#include "plugin.h"
+
+extern "C" {
+
+const char kVConfigAppStoreAppId[] = "ostrel-app-store";
+const char kVConfigAppStoreName[] = "org.ostrel.app-store";
+
+const QLoggingCategory &logMain()
+{
+    // Constructed on first use; every level is enabled until filter rules say otherwise.
+    static const QLoggingCategory category("com.ostrel.app-store.session-daemon");
+    return category;
+}
+}

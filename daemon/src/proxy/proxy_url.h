@@ -1,0 +1,8 @@
+#pragma once
+
+#include <QString>
+
+// Percent-encodes the characters of a proxy user or password that would make
+// consumers split the URL in the wrong place: "@", ":", "/", "?", "#", "%",
+// white space and control characters. Every other character stays as it is.
+QString escapeProxyCredential(const QString &text);

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QObject>
+#include <QVariant>
+
+typedef struct _DConfClient DConfClient;
+
+namespace Vmo {
+namespace Core {
+
+// One configuration of the desktop configuration service (dconf). The triple
+// (appId, name, subpath) names the dconf directory
+//     /<appId>/<name>/            or  /<appId>/<name>/<subpath>/
+// and each key is an entry of that directory, so
+//     dconf write /ostrel-app-store/org.ostrel.app-store/updateAppsNotNotify true
+// sets "updateAppsNotNotify" of (ostrel-app-store, org.ostrel.app-store, "").
+class VConfig : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Never null; isValid() tells whether the triple could be opened.
+    static VConfig *create(const QString &appId, const QString &name, const QString &subpath,
+                           QObject *parent = nullptr);
+    ~VConfig() override;
+
+    bool isValid() const;
+    QVariant value(const QString &key, const QVariant &fallback = QVariant()) const;
+    void setValue(const QString &key, const QVariant &value);
+
+Q_SIGNALS:
+    // A key of this configuration changed, whichever process changed it.
+    void valueChanged(const QString &key);
+
+private:
+    VConfig(const QByteArray &dir, QObject *parent);
+    QByteArray keyPath(const QString &key) const;
+    static void onChanged(DConfClient *client, const char *prefix, const char *const *changes,
+                          const char *tag, void *self);
+
+    QByteArray m_dir;
+    DConfClient *m_client = nullptr;
+};
+
+} // namespace Core
+} // namespace Vmo

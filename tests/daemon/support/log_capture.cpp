@@ -1,0 +1,44 @@
+#include "log_capture.h"
+
+#include <QtGlobal>
+
+namespace {
+
+QStringList recorded;
+QtMessageHandler previous = nullptr;
+
+void record(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    static const char *const names[] = {"debug", "warning", "critical", "fatal", "info"};
+    recorded.append(QString::fromUtf8(context.category) + QLatin1Char('|') +
+                    QLatin1String(names[type]) + QLatin1Char('|') + message);
+}
+
+} // namespace
+
+LogCapture::LogCapture()
+{
+    recorded.clear();
+    previous = qInstallMessageHandler(record);
+}
+
+LogCapture::~LogCapture()
+{
+    qInstallMessageHandler(previous);
+}
+
+QStringList LogCapture::lines() const
+{
+    return recorded;
+}
+
+QStringList LogCapture::linesOf(const char *category) const
+{
+    QStringList result;
+    const QString prefix = QString::fromUtf8(category) + QLatin1Char('|');
+    for (const QString &line : recorded) {
+        if (line.startsWith(prefix))
+            result.append(line.mid(prefix.size()));
+    }
+    return result;
+}

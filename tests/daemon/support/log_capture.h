@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QStringList>
+
+// Records every message logged while it lives as "category|type|message",
+// type being debug, info, warning, critical or fatal.
+class LogCapture
+{
+public:
+    LogCapture();
+    ~LogCapture();
+    QStringList lines() const;
+    // The lines of one category, without the category.
+    QStringList linesOf(const char *category) const;
+};
