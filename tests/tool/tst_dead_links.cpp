@@ -20,6 +20,9 @@ private:
     QByteArray m_dir;
 
 private Q_SLOTS:
+    // Names that are not UTF-8 are beyond QTemporaryDir's own removal.
+    void cleanupTestCase() { removeTree(QFile::encodeName(m_tmp.path())); }
+
     void init()
     {
         QVERIFY(m_tmp.isValid());

@@ -27,6 +27,9 @@ private:
     void link() { linkDir(QFile::decodeName(m_src), QFile::decodeName(m_dst)); }
 
 private Q_SLOTS:
+    // Names that are not UTF-8 are beyond QTemporaryDir's own removal.
+    void cleanupTestCase() { removeTree(QFile::encodeName(m_tmp.path())); }
+
     void init()
     {
         QVERIFY(m_tmp.isValid());
