@@ -1,5 +1,39 @@
 #include "plugin.h"
 
+#include "appstore_daemon_interface.h"
+#include "dbus_interface.h"
+
+#include <QCoreApplication>
+#include <QLocale>
+#include <QTranslator>
+
+namespace {
+
+DBusInterface *g_serviceObject = nullptr;
+AppstoreDaemonInterface *g_bridge = nullptr;
+QTranslator *g_translator = nullptr;
+
+void loadTranslation()
+{
+    g_translator = new QTranslator(nullptr);
+    const QString path = QStringLiteral("/usr/share/ostrel-yarl-appstore-client/translations/"
+                                        "ostrel-yarl-appstore-client_%1.qm")
+                             .arg(QLocale::system().name());
+    // Empty, not null, delimiters and suffix: exactly this file, no fallbacks.
+    g_translator->load(path, QString(), QStringLiteral(""), QStringLiteral(""));
+    QCoreApplication::installTranslator(g_translator);
+}
+
+template <typename T> void scheduleDeletion(T *&object)
+{
+    if (!object)
+        return;
+    object->deleteLater();
+    object = nullptr;
+}
+
+} // namespace
+
 extern "C" {
 
 const char kVConfigAppStoreAppId[] = "ostrel-app-store";
@@ -10,5 +44,27 @@ const QLoggingCategory &logMain()
     // Constructed on first use; every level is enabled until filter rules say otherwise.
     static const QLoggingCategory category("com.ostrel.app-store.session-daemon");
     return category;
+}
+
+int KpxRegister(const char *name, void *)
+{
+    g_serviceObject = new DBusInterface(name, nullptr);
+    if (g_serviceObject->registerDBus()) {
+        loadTranslation();
+        g_bridge = AppstoreDaemonInterface::instance();
+        return 0;
+    }
+    qCWarning(logMain) << "Register D-Bus failed";
+    scheduleDeletion(g_serviceObject);
+    scheduleDeletion(g_translator);
+    return 0;
+}
+
+int KpxUnRegister(const char *, void *)
+{
+    scheduleDeletion(g_serviceObject);
+    scheduleDeletion(g_bridge);
+    scheduleDeletion(g_translator);
+    return 0;
 }
 }

@@ -13,3 +13,12 @@ OSTREL_EXPORT const QLoggingCategory &logMain();
 OSTREL_EXPORT extern const char kVConfigAppStoreAppId[];
 OSTREL_EXPORT extern const char kVConfigAppStoreName[];
 }
+
+extern "C" {
+
+// Entry points for the session service manager. name: the session-bus
+// connection to attach to (null or empty: the default one, claiming
+// "com.ostrel.appstore.daemon"); data is not read. Both return 0.
+OSTREL_EXPORT int KpxRegister(const char *name, void *data);
+OSTREL_EXPORT int KpxUnRegister(const char *name, void *data);
+}

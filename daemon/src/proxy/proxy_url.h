@@ -6,3 +6,7 @@
 // consumers split the URL in the wrong place: "@", ":", "/", "?", "#", "%",
 // white space and control characters. Every other character stays as it is.
 QString escapeProxyCredential(const QString &text);
+
+// The proxy environment as JSON text (an object of URL strings) with every
+// password in a URL's user information replaced by "***", for logging.
+QString maskProxyPasswords(const QString &environmentJson);

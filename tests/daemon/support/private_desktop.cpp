@@ -25,6 +25,7 @@ QByteArray busConfig(const QByteArray &type, const QString &socketDir)
               "    <allow user=\"*\"/>\n"
               "    <allow own=\"*\"/>\n"
               "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
+              "    <allow receive_sender=\"*\"/>\n"
               "    <allow eavesdrop=\"true\"/>\n"
               "  </policy>\n</busconfig>\n";
     return config;

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "export.h"
+
+#include <QObject>
+#include <QStringList>
+#include <QVariantMap>
+
+class QDBusInterface;
+
+// The bridge between the system app-store daemon and the user's session: a
+// process-wide singleton that tracks the session's user, reports the proxy
+// environment to the daemon and turns the daemon's signals into notices.
+class OSTREL_EXPORT AppstoreDaemonInterface : public QObject
+{
+    Q_OBJECT
+
+public:
+    // What reportManualProxy() forwards, as the decimal text of its value.
+    enum class ProxyType : int { Http = 0, Https = 1, Ftp = 2, Socks = 3 };
+
+    static AppstoreDaemonInterface *instance();
+
+    explicit AppstoreDaemonInterface(QObject *parent = nullptr);
+    ~AppstoreDaemonInterface() override;
+
+    void reportSystemProxyEnvironment(const QString &environmentJson);
+    void reportProxyMode(const QString &mode);
+    void reportManualProxy(const ProxyType &type, const QString &first, const QString &second);
+
+private Q_SLOTS:
+    void slotVConfigValueChanged(const QString &appId, const QString &name, QString subpath,
+                                 const QString &key, const QVariant &value);
+    void slotLocalAppsUpgradeNotify(const QStringList &infos);
+    void slotSystemNotificationSent(const QString &noticeJsonStr);
+    void slotInstallProgress(const QString &id, const QString &packageName, const int &state,
+                             const int &total, const int &progress, const QString &statusMsg);
+    void slotSystemProxyEnvironmentChanged();
+    void slotUserChanged(const QString &userName);
+
+private:
+    void initConnections();
+    void initDBusConnections();
+    void getLogName();
+    QString cachedEnvironmentJson() const;
+
+    static AppstoreDaemonInterface *m_appstoreDaemon;
+
+    QDBusInterface *m_daemonInterface = nullptr;
+    QString m_userName;
+    bool m_relaySystemNotifications = false;
+    bool m_isWayland = false;
+    QStringList m_ignoredUpdateApps;
+    QVariantMap m_systemProxyEnvironment;
+};
+
+// Whether the process runs in a Wayland session, judged from XDG_SESSION_TYPE
+// and WAYLAND_DISPLAY.
+bool isWaylandSession();

@@ -1,0 +1,98 @@
+// session-plugin-host: a minimal session service manager. It loads one
+// plug-in library, registers it, runs the event loop and unregisters it on
+// SIGTERM or SIGINT.
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QLibrary>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <cstdio>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+using EntryPoint = int (*)(const char *, void *);
+
+int g_signalPipe[2] = {-1, -1};
+
+void onSignal(int signal)
+{
+    const char byte = char(signal);
+    (void)!write(g_signalPipe[1], &byte, 1);
+}
+
+void report(const char *what, int result)
+{
+    std::printf("%s: %d\n", what, result);
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("session-plugin-host"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Loads a session plug-in, calls its KpxRegister, runs until SIGTERM or SIGINT, then "
+        "calls KpxUnRegister, lets its deferred deletions run and exits with status 0."));
+    parser.addHelpOption();
+    const QCommandLineOption connectionOption(
+        QStringLiteral("connection"),
+        QStringLiteral("Open a session-bus connection named <name> (trimmed) and hand <name> to "
+                       "the plug-in; its unique bus name is printed."),
+        QStringLiteral("name"));
+    parser.addOption(connectionOption);
+    parser.addPositionalArgument(QStringLiteral("plugin"),
+                                 QStringLiteral("Path of the plug-in library."));
+    parser.process(app);
+    if (parser.positionalArguments().size() != 1) {
+        std::fprintf(stderr, "session-plugin-host: expected one plug-in path (see --help)\n");
+        return 2;
+    }
+
+    // The plug-in's singletons live until the process ends and keep GLib
+    // callbacks registered, so its code stays mapped after unloading.
+    QLibrary plugin(parser.positionalArguments().constFirst());
+    plugin.setLoadHints(QLibrary::PreventUnloadHint);
+    const auto registerPlugin = reinterpret_cast<EntryPoint>(plugin.resolve("KpxRegister"));
+    const auto unregisterPlugin = reinterpret_cast<EntryPoint>(plugin.resolve("KpxUnRegister"));
+    if (!registerPlugin || !unregisterPlugin) {
+        std::fprintf(stderr, "session-plugin-host: %s\n", qPrintable(plugin.errorString()));
+        return 1;
+    }
+
+    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) != 0)
+        return 1;
+    QSocketNotifier notifier(g_signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&notifier, &QSocketNotifier::activated, &app, [&] {
+        char byte;
+        (void)!read(g_signalPipe[0], &byte, 1);
+        notifier.setEnabled(false);
+        report("KpxUnRegister", unregisterPlugin(nullptr, nullptr));
+        QCoreApplication::quit();
+    });
+    std::signal(SIGTERM, onSignal);
+    std::signal(SIGINT, onSignal);
+
+    QByteArray connectionName;
+    if (parser.isSet(connectionOption)) {
+        connectionName = parser.value(connectionOption).toUtf8();
+        const QDBusConnection bus = QDBusConnection::connectToBus(
+            QDBusConnection::SessionBus, QString::fromUtf8(connectionName).trimmed());
+        std::printf("connection: %s\n", qPrintable(bus.baseService()));
+    }
+    report("KpxRegister",
+           registerPlugin(connectionName.isNull() ? nullptr : connectionName.constData(), nullptr));
+
+    QCoreApplication::exec();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    plugin.unload();
+    return 0;
+}
