@@ -3,6 +3,7 @@
 #include "guard.h"
 #include "plugin.h"
 #include "proxy_url.h"
+#include "session_type.h"
 #include "system_proxy_monitor.h"
 #include "vconfig_watcher.h"
 
@@ -41,13 +42,6 @@ QString userNameOf(uid_t uid)
 } // namespace
 
 AppstoreDaemonInterface *AppstoreDaemonInterface::m_appstoreDaemon = nullptr;
-
-bool isWaylandSession()
-{
-    return qEnvironmentVariable("XDG_SESSION_TYPE") == QLatin1String("wayland") ||
-           qEnvironmentVariable("WAYLAND_DISPLAY")
-               .contains(QLatin1String("wayland"), Qt::CaseInsensitive);
-}
 
 AppstoreDaemonInterface *AppstoreDaemonInterface::instance()
 {

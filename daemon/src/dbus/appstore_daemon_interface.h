@@ -53,7 +53,3 @@ private:
     QStringList m_ignoredUpdateApps;
     QVariantMap m_systemProxyEnvironment;
 };
-
-// Whether the process runs in a Wayland session, judged from XDG_SESSION_TYPE
-// and WAYLAND_DISPLAY.
-bool isWaylandSession();
