@@ -10,6 +10,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <ctime>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -88,6 +89,10 @@ int main(int argc, char *argv[])
             QDBusConnection::SessionBus, QString::fromUtf8(connectionName).trimmed());
         std::printf("connection: %s\n", qPrintable(bus.baseService()));
     }
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    std::printf("calling KpxRegister at %lld ns\n",
+                static_cast<long long>(now.tv_sec) * 1000000000 + now.tv_nsec);
     report("KpxRegister",
            registerPlugin(connectionName.isNull() ? nullptr : connectionName.constData(), nullptr));
 

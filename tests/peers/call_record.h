@@ -7,14 +7,25 @@
 #include <QVariantList>
 
 #include <cstdio>
+#include <ctime>
+
+// Monotonic clock in nanoseconds, comparable between processes.
+inline qint64 monotonicNanoseconds()
+{
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
 
 // Prints one line of JSON on standard output for each call a peer receives:
-// {"member": ..., "args": [...], "sender": ...}. Tests read these lines.
+// {"member": ..., "args": [...], "sender": ..., "time": <monotonic ns>}.
+// Tests read these lines.
 inline void recordCall(const QString &member, const QVariantList &args, const QString &sender)
 {
     const QJsonObject record{{QStringLiteral("member"), member},
                              {QStringLiteral("args"), QJsonArray::fromVariantList(args)},
-                             {QStringLiteral("sender"), sender}};
+                             {QStringLiteral("sender"), sender},
+                             {QStringLiteral("time"), double(monotonicNanoseconds())}};
     std::printf("%s\n", QJsonDocument(record).toJson(QJsonDocument::Compact).constData());
     std::fflush(stdout);
 }

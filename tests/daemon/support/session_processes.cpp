@@ -64,7 +64,7 @@ bool Host::start(const QStringList &hostArguments, const QStringList &wrapper)
                QStringLiteral("%{category}|%{type}|%{message}"));
     m_process.setProcessEnvironment(env);
     QStringList command = wrapper;
-    command << QStringLiteral(HOST_PATH) << hostArguments << QStringLiteral(PLUGIN_PATH);
+    command << QStringLiteral(HOST_PATH) << hostArguments << m_plugin;
     m_process.start(command.takeFirst(), command);
     if (!m_process.waitForStarted(10000))
         return false;

@@ -26,6 +26,9 @@ private:
 class Host
 {
 public:
+    explicit Host(const QString &plugin = QStringLiteral(PLUGIN_PATH))
+        : m_plugin(plugin)
+    {}
     ~Host();
     // wrapper: words put before the host's command line (setpriv, sh -c ...).
     bool start(const QStringList &hostArguments, const QStringList &wrapper = {});
@@ -39,6 +42,7 @@ public:
     QStringList pluginLines();
 
 private:
+    QString m_plugin;
     QProcess m_process;
     QByteArray m_errors;
     QByteArray m_output;

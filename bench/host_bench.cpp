@@ -1,0 +1,102 @@
+// The session host's resident memory with the plug-in loaded and idle,
+// against the same host with an empty plug-in, and the time from the call of
+// KpxRegister to the first "SetSystemProxy" reaching the daemon peer. Runs on
+// private buses with private dconf; median of several rounds.
+
+#include "private_desktop.h"
+#include "session_processes.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTest>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+constexpr int kRounds = 5;
+
+double median(QList<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.at(values.size() / 2);
+}
+
+// A field of /proc/<pid>/smaps_rollup in KiB: "Rss" counts every resident
+// page, shared library code included; "Private_Dirty" only what the process
+// itself wrote (heap, stacks, relocated data).
+double memoryKiB(qint64 pid, const char *field)
+{
+    QFile rollup(QStringLiteral("/proc/%1/smaps_rollup").arg(pid));
+    if (!rollup.open(QIODevice::ReadOnly))
+        return -1;
+    const QRegularExpression line(QStringLiteral("%1:\\s+(\\d+) kB").arg(QLatin1String(field)));
+    return line.match(QString::fromLatin1(rollup.readAll())).captured(1).toDouble();
+}
+
+qint64 registerTime(Host &host)
+{
+    for (const QString &line : host.outputLines()) {
+        if (line.startsWith(QLatin1String("calling KpxRegister at ")))
+            return line.section(QLatin1Char(' '), 3, 3).toLongLong();
+    }
+    return -1;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    PrivateDesktop desktop;
+    if (!desktop.isValid()) {
+        std::fprintf(stderr, "cannot start the private desktop\n");
+        return 1;
+    }
+    Peer daemon;
+    if (!daemon.start(QStringLiteral(DAEMON_PEER_PATH)))
+        return 1;
+
+    QList<double> withPlugin, withoutPlugin, dirtyWith, dirtyWithout, startup;
+    for (int round = 0; round < kRounds; ++round) {
+        Host host;
+        if (!host.start({}))
+            return 1;
+        const int before = daemon.calls(QStringLiteral("SetSystemProxy")).size();
+        QElapsedTimer wait;
+        wait.start();
+        while (daemon.calls(QStringLiteral("SetSystemProxy")).size() == before &&
+               wait.elapsed() < 10000)
+            QTest::qWait(5);
+        const QJsonObject first = daemon.calls(QStringLiteral("SetSystemProxy")).value(before);
+        startup.append((first.value(QLatin1String("time")).toDouble() - registerTime(host)) / 1e6);
+        QTest::qWait(1000); // idle
+        withPlugin.append(memoryKiB(host.pid(), "Rss"));
+        dirtyWith.append(memoryKiB(host.pid(), "Private_Dirty"));
+        host.stop();
+
+        Host empty(QStringLiteral(EMPTY_PLUGIN_PATH));
+        if (!empty.start({}))
+            return 1;
+        QTest::qWait(1000);
+        withoutPlugin.append(memoryKiB(empty.pid(), "Rss"));
+        dirtyWithout.append(memoryKiB(empty.pid(), "Private_Dirty"));
+        empty.stop();
+    }
+
+    const double loaded = median(withPlugin), bare = median(withoutPlugin);
+    const double dirty = median(dirtyWith), dirtyBare = median(dirtyWithout);
+    std::printf("host resident memory, idle: with the plug-in %.0f KiB, with an empty plug-in "
+                "%.0f KiB: plug-in's share %.2f MiB (ratio %.2f)\n",
+                loaded, bare, (loaded - bare) / 1024, loaded / bare);
+    std::printf("of which private dirty: %.0f KiB against %.0f KiB: plug-in's share %.2f MiB "
+                "(ratio %.2f)\n",
+                dirty, dirtyBare, (dirty - dirtyBare) / 1024, dirty / dirtyBare);
+    std::printf("KpxRegister to the first SetSystemProxy at the daemon: %.1f ms "
+                "(median of %d rounds)\n",
+                median(startup), kRounds);
+    return 0;
+}
