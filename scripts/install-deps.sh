@@ -10,7 +10,7 @@ packages=(
     libglib2.0-dev libdconf-dev libsystemd-dev
     dbus-daemon dconf-service dconf-cli dconf-gsettings-backend gsettings-desktop-schemas
     libglib2.0-bin desktop-file-utils shared-mime-info gtk-update-icon-cache
-    util-linux passwd
+    util-linux
 )
 
 missing=()

@@ -21,5 +21,4 @@ run_suite build/ci
 echo "== Build and tests under AddressSanitizer and UndefinedBehaviorSanitizer =="
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
 run_suite build/sanitize -DENABLE_SANITIZERS=ON

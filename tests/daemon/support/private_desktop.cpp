@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 
 #include <csignal>
 #include <fcntl.h>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QByteArray>
-#include <QProcess>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <memory>
