@@ -6,6 +6,8 @@
 #include "system_proxy_monitor.h"
 #include "test_main.h"
 
+#include <vgiosettings.h>
+
 #include <QNetworkProxyFactory>
 #include <QNetworkProxyQuery>
 #include <QSignalSpy>
@@ -65,6 +67,27 @@ private Q_SLOTS:
     {
         delete m_monitor;
         m_monitor = nullptr;
+    }
+
+    // VGioSettings
+
+    void settingsNeverAbort()
+    {
+        VGioSettings missing(QStringLiteral("org.example.not.installed"));
+        QVERIFY(missing.keys().isEmpty());
+        QVERIFY(!missing.value(QStringLiteral("mode")).isValid());
+        // A path that does not fit the schema's own is refused, not asserted on.
+        VGioSettings wrongPath(QStringLiteral("com.ostrel.wrap.gnome.system.proxy"),
+                               QStringLiteral("/elsewhere/"));
+        QVERIFY(wrongPath.keys().isEmpty());
+
+        VGioSettings proxy(QStringLiteral("com.ostrel.wrap.gnome.system.proxy.http"));
+        QStringList keys = proxy.keys();
+        keys.sort();
+        QCOMPARE(keys, QStringList({"authenticationPassword", "authenticationUser", "enabled",
+                                    "host", "port", "useAuthentication"}));
+        QCOMPARE(proxy.value(QStringLiteral("port")), QVariant(8080));
+        QCOMPARE(proxy.value(QStringLiteral("useAuthentication")), QVariant(false));
     }
 
     // ManualProxyConfig
