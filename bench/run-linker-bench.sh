@@ -4,6 +4,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
-cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build/bench -j "$(nproc)" --target linker_bench >/dev/null
-exec build/bench/bench/linker_bench
+cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build-bench -j "$(nproc)" --target linker_bench >/dev/null
+exec build-bench/bench/linker_bench

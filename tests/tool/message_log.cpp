@@ -32,11 +32,3 @@ QStringList MessageLog::lines() const
 {
     return recorded;
 }
-
-QStringList MessageLog::messages() const
-{
-    QStringList texts;
-    for (const QString &line : recorded)
-        texts.append(line.section(QLatin1Char('|'), 1));
-    return texts;
-}

@@ -11,5 +11,4 @@ public:
     MessageLog();
     ~MessageLog();
     QStringList lines() const;
-    QStringList messages() const; // the message texts alone
 };

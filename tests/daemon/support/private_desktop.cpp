@@ -62,12 +62,13 @@ PrivateDesktop::PrivateDesktop()
                              "all_proxy", "no_proxy", "SOCKS_SERVER", "auto_proxy"})
         qunsetenv(name);
 
-    if (!startBus("system", &m_systemAddress))
+    QByteArray address;
+    if (!startBus("system", &address))
         return;
-    qputenv("DBUS_SYSTEM_BUS_ADDRESS", m_systemAddress);
-    if (!startBus("session", &m_sessionAddress))
+    qputenv("DBUS_SYSTEM_BUS_ADDRESS", address);
+    if (!startBus("session", &address))
         return;
-    qputenv("DBUS_SESSION_BUS_ADDRESS", m_sessionAddress);
+    qputenv("DBUS_SESSION_BUS_ADDRESS", address);
     m_valid = true;
 }
 

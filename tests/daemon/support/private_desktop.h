@@ -19,16 +19,11 @@ public:
     ~PrivateDesktop();
 
     bool isValid() const { return m_valid; }
-    QString directory() const { return m_dir.path(); }
-    QByteArray sessionBusAddress() const { return m_sessionAddress; }
-    QByteArray systemBusAddress() const { return m_systemAddress; }
 
 private:
     bool startBus(const QByteArray &type, QByteArray *address);
 
     QTemporaryDir m_dir;
-    QByteArray m_sessionAddress;
-    QByteArray m_systemAddress;
     bool m_valid = false;
 };
 
