@@ -7,6 +7,7 @@
 #include "log_capture.h"
 #include "session_processes.h"
 #include "session_type.h"
+#include "system_files.h"
 #include "test_main.h"
 
 #include <vsysinfo.h>
@@ -18,9 +19,6 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
-#include <sched.h>
-#include <sys/mount.h>
-
 namespace {
 
 using EntryPoint = int (*)(const char *, void *);
@@ -29,27 +27,7 @@ const QString kPath = QStringLiteral("/com/ostrel/appstore/daemon");
 const QString kCatalogueDir = QStringLiteral("/usr/share/ostrel-yarl-appstore-client/translations");
 const char kCategory[] = "com.ostrel.app-store.session-daemon";
 
-QTemporaryDir *g_scratch = nullptr;
-
-bool overlay(const QByteArray &dir)
-{
-    QByteArray name = dir;
-    name.replace('/', '_');
-    const QByteArray upper = QFile::encodeName(g_scratch->path()) + '/' + name;
-    QDir().mkpath(QFile::decodeName(upper + "/upper"));
-    QDir().mkpath(QFile::decodeName(upper + "/work"));
-    const QByteArray options =
-        "lowerdir=" + dir + ",upperdir=" + upper + "/upper,workdir=" + upper + "/work";
-    return mount("overlay", dir.constData(), "overlay", 0, options.constData()) == 0;
-}
-
-void writeFile(const QString &path, const QByteArray &content)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(content);
-}
+bool g_privateSystem = false;
 
 QByteArray catalogue()
 {
@@ -100,7 +78,7 @@ private:
 private Q_SLOTS:
     void initTestCase()
     {
-        if (!g_scratch)
+        if (!g_privateSystem)
             QSKIP("no private mount namespace with overlays over /etc and /usr/share");
         m_plugin.setLoadHints(QLibrary::PreventUnloadHint);
         m_register = reinterpret_cast<EntryPoint>(m_plugin.resolve("KpxRegister"));
@@ -116,8 +94,8 @@ private Q_SLOTS:
         Host other;
         QVERIFY(other.start({}));
         QTRY_COMPARE(m_daemon.calls(QStringLiteral("SetSystemProxy")).size(), 1);
-        writeFile(kCatalogueDir + QStringLiteral("/ostrel-yarl-appstore-client_de_DE.qm"),
-                  catalogue());
+        QVERIFY(writeFile(kCatalogueDir + QStringLiteral("/ostrel-yarl-appstore-client_de_DE.qm"),
+                          catalogue()));
 
         LogCapture log;
         QCOMPARE(m_register(nullptr, nullptr), 0);
@@ -137,8 +115,8 @@ private Q_SLOTS:
     void registersUnregistersAndRegistersAgain()
     {
         // Only a fallback name is present: it must not be taken.
-        writeFile(kCatalogueDir + QStringLiteral("/ostrel-yarl-appstore-client_de.qm"),
-                  catalogue());
+        QVERIFY(writeFile(kCatalogueDir + QStringLiteral("/ostrel-yarl-appstore-client_de.qm"),
+                          catalogue()));
         QCOMPARE(m_register(nullptr, nullptr), 0);
         QTRY_COMPARE(ownProxyCalls(), 1);
         QVERIFY(exported());
@@ -150,8 +128,8 @@ private Q_SLOTS:
         QTest::qWait(100);
 
         // The exact file for the locale de_DE.
-        writeFile(kCatalogueDir + QStringLiteral("/ostrel-yarl-appstore-client_de_DE.qm"),
-                  catalogue());
+        QVERIFY(writeFile(kCatalogueDir + QStringLiteral("/ostrel-yarl-appstore-client_de_DE.qm"),
+                          catalogue()));
         QCOMPARE(m_register(nullptr, nullptr), 0);
         QTRY_COMPARE(ownProxyCalls(), 2); // a new bridge, not the destroyed one
         QVERIFY(exported());
@@ -177,7 +155,7 @@ private Q_SLOTS:
         QFETCH(int, code);
         QFile::remove(QStringLiteral("/etc/ostrel-edition"));
         if (!content.isNull())
-            writeFile(QStringLiteral("/etc/ostrel-edition"), content);
+            QVERIFY(writeFile(QStringLiteral("/etc/ostrel-edition"), content));
         QCOMPARE(Vmo::Core::VSysInfo::evnEditionType(), code);
     }
 
@@ -215,13 +193,7 @@ int main(int argc, char *argv[])
     qputenv("LC_ALL", "de_DE.UTF-8");
     QTemporaryDir scratch;
     // Before any thread exists: unshare() refuses a multi-threaded process.
-    if (scratch.isValid() && unshare(CLONE_NEWNS) == 0 &&
-        mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
-        mount("tmpfs", QFile::encodeName(scratch.path()).constData(), "tmpfs", 0, nullptr) == 0) {
-        g_scratch = &scratch;
-        if (!overlay("/etc") || !overlay("/usr/share"))
-            g_scratch = nullptr;
-    }
+    g_privateSystem = scratch.isValid() && enterPrivateSystem(QFile::encodeName(scratch.path()));
     QCoreApplication app(argc, argv);
     PrivateDesktop desktop;
     if (!desktop.isValid())

@@ -4,11 +4,11 @@
 #include "bus_helpers.h"
 #include "proxy_settings.h"
 #include "session_processes.h"
+#include "system_files.h"
 #include "test_main.h"
 
 #include <QDBusInterface>
 #include <QJsonArray>
-#include <QTemporaryDir>
 
 #include <memory>
 #include <pwd.h>
@@ -73,7 +73,7 @@ private:
     std::unique_ptr<Peer> m_lock;
     std::unique_ptr<Host> m_host;
     bool m_loginNameSet = false;
-    QTemporaryDir m_scratch;
+    SystemFiles m_withoutOwnEntry;
 
     bool startDaemon()
     {
@@ -264,19 +264,10 @@ private Q_SLOTS:
         const QStringList withLogin = {
             QStringLiteral("sh"), QStringLiteral("-c"),
             QStringLiteral("echo 1 > /proc/self/loginuid && exec \"$@\""), QStringLiteral("sh")};
-        // "sys", in a mount namespace whose /etc/passwd lacks that user
+        // This user, in a mount namespace whose /etc/passwd lacks its entry
         // (the buses, outside it, still know the user).
-        const QStringList noEntry = {
-            QStringLiteral("unshare"),
-            QStringLiteral("--mount"),
-            QStringLiteral("--propagation"),
-            QStringLiteral("private"),
-            QStringLiteral("sh"),
-            QStringLiteral("-c"),
-            QStringLiteral("grep -v '^sys:' /etc/passwd > \"$0/passwd\" && "
-                           "mount --bind \"$0/passwd\" /etc/passwd && "
-                           "exec setpriv --reuid=3 --regid=3 --clear-groups \"$@\""),
-            m_scratch.path()};
+        m_withoutOwnEntry.hideOwnPasswordEntry();
+        const QStringList noEntry = m_withoutOwnEntry.wrapper();
         QTest::newRow("login name") << withLogin << QStringList() << "daemon" << 0 << QString();
         QTest::newRow("password entry")
             << QStringList() << QStringList() << ownUserName() << 0 << QString();

@@ -1,16 +1,20 @@
 // A stand-in for the system app-store daemon on the (private) system bus:
 // "com.yarl.appstore.daemon" at "/appstore". It records every call on
-// standard output, keeps the values of SetConfigByNodeName, and emits its two
-// signals when a test asks through "org.ostrel.test.AppstoreDaemon".
+// standard output, keeps the values of SetConfigByNodeName, and, when a test
+// asks through "org.ostrel.test.AppstoreDaemon", emits its two signals,
+// changes LocalUpgradeCheckStatus or answers a method with an error.
+// --upgrade-check-status starts it with LocalUpgradeCheckStatus true.
 
 #include "call_record.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDBusAbstractAdaptor>
 #include <QDBusConnection>
 #include <QDBusContext>
 #include <QDBusMessage>
 #include <QMap>
+#include <QSet>
 
 class Daemon : public QObject, protected QDBusContext
 {
@@ -18,7 +22,20 @@ class Daemon : public QObject, protected QDBusContext
 
 public:
     QString sender() const { return calledFromDBus() ? message().service() : QString(); }
+
+    // Records the call; true when it was answered with an error instead.
+    bool record(const QString &member, const QVariantList &args)
+    {
+        recordCall(member, args, sender());
+        if (!failing.contains(member))
+            return false;
+        sendErrorReply(QStringLiteral("org.ostrel.Error.Failed"),
+                       QStringLiteral("%1 failed on request").arg(member));
+        return true;
+    }
+
     QMap<QString, QString> config;
+    QSet<QString> failing;
     bool upgradeCheckStatus = false;
 };
 
@@ -38,25 +55,23 @@ public:
 public Q_SLOTS:
     QString GetConfigByNodeName(const QString &node)
     {
-        recordCall(QStringLiteral("GetConfigByNodeName"), {node}, m_daemon->sender());
+        if (m_daemon->record(QStringLiteral("GetConfigByNodeName"), {node}))
+            return QString();
         return m_daemon->config.value(node);
     }
     void SetConfigByNodeName(const QString &node, const QString &value)
     {
-        recordCall(QStringLiteral("SetConfigByNodeName"), {node, value}, m_daemon->sender());
-        m_daemon->config.insert(node, value);
+        if (!m_daemon->record(QStringLiteral("SetConfigByNodeName"), {node, value}))
+            m_daemon->config.insert(node, value);
     }
     void SetSystemProxy(const QString &user, const QString &environment)
     {
-        recordCall(QStringLiteral("SetSystemProxy"), {user, environment}, m_daemon->sender());
+        m_daemon->record(QStringLiteral("SetSystemProxy"), {user, environment});
     }
-    void reportMode(const QString &mode)
-    {
-        recordCall(QStringLiteral("reportMode"), {mode}, m_daemon->sender());
-    }
+    void reportMode(const QString &mode) { m_daemon->record(QStringLiteral("reportMode"), {mode}); }
     void reportManualInfo(const QString &type, const QString &first, const QString &second)
     {
-        recordCall(QStringLiteral("reportManualInfo"), {type, first, second}, m_daemon->sender());
+        m_daemon->record(QStringLiteral("reportManualInfo"), {type, first, second});
     }
 
 Q_SIGNALS:
@@ -89,6 +104,14 @@ public Q_SLOTS:
         Q_EMIT m_signals->sigSystemNotificationSent(notice);
     }
     void SetLocalUpgradeCheckStatus(bool status) { m_daemon->upgradeCheckStatus = status; }
+    // Answers member with an error from now on (fail true) or normally again.
+    void SetFailing(const QString &member, bool fail)
+    {
+        if (fail)
+            m_daemon->failing.insert(member);
+        else
+            m_daemon->failing.remove(member);
+    }
 
 private:
     Daemon *m_daemon;
@@ -98,7 +121,15 @@ private:
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    const QCommandLineOption checking(QStringLiteral("upgrade-check-status"),
+                                      QStringLiteral("Start with LocalUpgradeCheckStatus true."));
+    parser.addOption(checking);
+    parser.process(app);
+
     Daemon daemon;
+    daemon.upgradeCheckStatus = parser.isSet(checking);
     auto *adaptor = new DaemonAdaptor(&daemon);
     new ControlAdaptor(&daemon, adaptor);
     QDBusConnection bus = QDBusConnection::systemBus();

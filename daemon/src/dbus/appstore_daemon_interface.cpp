@@ -16,7 +16,6 @@
 #include <QJsonObject>
 #include <QJsonParseError>
 
-#include <malloc.h>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -27,11 +26,6 @@ const QString kDaemonPath = QStringLiteral("/appstore");
 const QString kDaemonInterface = QStringLiteral("com.yarl.appstore.daemon.interface");
 const QString kLockService = QStringLiteral("org.ostrel.kse.LockService1");
 const QString kLockPath = QStringLiteral("/org/ostrel/kse/LockService1");
-
-void trimHeap()
-{
-    malloc_trim(0);
-}
 
 QString userNameOf(uid_t uid)
 {
@@ -151,27 +145,6 @@ void AppstoreDaemonInterface::slotSystemProxyEnvironmentChanged()
     m_systemProxyEnvironment = environment;
     reportSystemProxyEnvironment(cachedEnvironmentJson());
 }
-
-void AppstoreDaemonInterface::slotVConfigValueChanged(const QString &appId, const QString &name,
-                                                      QString subpath, const QString &key,
-                                                      const QVariant &value)
-{
-    Q_UNUSED(subpath)
-    if (appId != QLatin1String(kVConfigAppStoreAppId) ||
-        name != QLatin1String(kVConfigAppStoreName))
-        return;
-    Guard guard(trimHeap);
-    if (key == QLatin1String("appsIgnoreUpdates"))
-        m_ignoredUpdateApps = value.toStringList();
-}
-
-// The notices of the daemon are shown by the notification work that fills
-// these slots; the bridge already receives them.
-void AppstoreDaemonInterface::slotLocalAppsUpgradeNotify(const QStringList &) {}
-void AppstoreDaemonInterface::slotSystemNotificationSent(const QString &) {}
-void AppstoreDaemonInterface::slotInstallProgress(const QString &, const QString &, const int &,
-                                                  const int &, const int &, const QString &)
-{}
 
 void AppstoreDaemonInterface::reportSystemProxyEnvironment(const QString &environmentJson)
 {

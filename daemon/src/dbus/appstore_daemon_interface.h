@@ -1,8 +1,10 @@
 #pragma once
 
 #include "export.h"
+#include "opt_status.h"
 
 #include <QObject>
+#include <QPair>
 #include <QStringList>
 #include <QVariantMap>
 
@@ -28,6 +30,17 @@ public:
     void reportProxyMode(const QString &mode);
     void reportManualProxy(const ProxyType &type, const QString &first, const QString &second);
 
+    // The notice with a "View" action that runs the store client with
+    // clientArgument, "--from" and origin.
+    void callNotify(const QString &summary, const QString &body, const QString &clientArgument,
+                    const QString &origin);
+    // The notice for a finished package operation; none for OptNone.
+    void callPkgOpNotify(const E_OptStatus &status, const QString &appName,
+                         const QString &packageName);
+    // (package name, 1) when the brief information asks for the package's own
+    // set-up script to run after installation, otherwise ("", -1).
+    QPair<QString, int> parseAppInfoJson(const QString &json);
+
 private Q_SLOTS:
     void slotVConfigValueChanged(const QString &appId, const QString &name, QString subpath,
                                  const QString &key, const QVariant &value);
@@ -43,6 +56,9 @@ private:
     void initDBusConnections();
     void getLogName();
     QString cachedEnvironmentJson() const;
+    bool getLocalUpgradeCheckStatus();
+    QString readNotifyTime();
+    void writeNotifyTime();
 
     static AppstoreDaemonInterface *m_appstoreDaemon;
 

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QDBusPendingCall>
+#include <QString>
+#include <QStringList>
+#include <QVariantMap>
+
+namespace Vmo {
+namespace Core {
+namespace VUtil {
+
+// Builds one desktop notification and sends it to the session's notification
+// service ("org.freedesktop.Notifications"). Each setter returns the builder by
+// value so that the calls chain; call() sends without waiting.
+class VNotifySender
+{
+public:
+    explicit VNotifySender(const QString &summary);
+
+    VNotifySender appName(const QString &name);
+    VNotifySender replaceId(unsigned int id);
+    VNotifySender appIcon(const QString &icon);
+    VNotifySender appBody(const QString &body);
+    VNotifySender actions(const QStringList &actions);
+    VNotifySender hints(const QMap<QString, QVariant> &hints);
+    VNotifySender timeOut(int milliseconds);
+
+    // Sends Notify on the session bus; the reply carries the notification's id.
+    QDBusPendingCall call() const;
+
+private:
+    QString m_appName;
+    unsigned int m_replaceId = 0;
+    QString m_appIcon;
+    QString m_summary;
+    QString m_body;
+    QStringList m_actions;
+    QVariantMap m_hints;
+    int m_timeOut = -1;
+};
+
+} // namespace VUtil
+} // namespace Core
+} // namespace Vmo

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QByteArray>
+#include <QStringList>
+#include <QTemporaryDir>
+
+// System files for a program a test starts. The program runs in a private
+// mount namespace in which /etc, /usr/share and /opt are copy-on-write
+// overlays (kept in a tmpfs of the namespace's own) holding the files given
+// here; the machine's own files never change. Needs the right to mount.
+class SystemFiles
+{
+public:
+    // Whether this process may make such namespaces.
+    static bool available();
+
+    // Places content at the absolute path inside the namespace.
+    void add(const QString &path, const QByteArray &content);
+    // Drops the running user's own entry from /etc/passwd inside the namespace.
+    void hideOwnPasswordEntry() { m_hideOwnEntry = true; }
+    // Words to put before the program's command line (Host::start's wrapper).
+    QStringList wrapper() const;
+
+private:
+    QTemporaryDir m_dir;
+    QStringList m_placements; // staged file, system path, ...
+    bool m_hideOwnEntry = false;
+};
+
+// The same for this process: moves it into a private mount namespace with
+// overlays over /etc, /usr/share and /opt kept in a tmpfs mounted on scratch.
+// Call it in main() before any thread exists; false when it cannot be done.
+bool enterPrivateSystem(const QByteArray &scratch);
+
+// Writes content to path, creating the missing directories.
+bool writeFile(const QString &path, const QByteArray &content);
