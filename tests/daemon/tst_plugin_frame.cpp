@@ -191,9 +191,8 @@ private Q_SLOTS:
 int main(int argc, char *argv[])
 {
     qputenv("LC_ALL", "de_DE.UTF-8");
-    QTemporaryDir scratch;
-    // Before any thread exists: unshare() refuses a multi-threaded process.
-    g_privateSystem = scratch.isValid() && enterPrivateSystem(QFile::encodeName(scratch.path()));
+    const PrivateSystem system;
+    g_privateSystem = system.isValid();
     QCoreApplication app(argc, argv);
     PrivateDesktop desktop;
     if (!desktop.isValid())

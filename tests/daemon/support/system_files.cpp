@@ -70,12 +70,13 @@ QStringList SystemFiles::wrapper() const
     return words;
 }
 
-bool enterPrivateSystem(const QByteArray &scratch)
+PrivateSystem::PrivateSystem()
 {
-    if (unshare(CLONE_NEWNS) != 0 ||
+    const QByteArray scratch = QFile::encodeName(m_scratch.path());
+    if (!m_scratch.isValid() || unshare(CLONE_NEWNS) != 0 ||
         mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
         mount("tmpfs", scratch.constData(), "tmpfs", 0, nullptr) != 0)
-        return false;
+        return;
     for (const char *dir : kOverlaid) {
         if (!QFileInfo::exists(QLatin1String(dir)))
             continue;
@@ -85,9 +86,17 @@ bool enterPrivateSystem(const QByteArray &scratch)
         const QByteArray options = "lowerdir=" + QByteArray(dir) + ",upperdir=" + layer +
                                    "/upper,workdir=" + layer + "/work";
         if (mount("overlay", dir, "overlay", 0, options.constData()) != 0)
-            return false;
+            return;
     }
-    return true;
+    m_valid = true;
+}
+
+PrivateSystem::~PrivateSystem()
+{
+    // Detached, the scratch directory is empty again and can be removed.
+    for (const char *dir : kOverlaid)
+        umount2(dir, MNT_DETACH);
+    umount2(QFile::encodeName(m_scratch.path()).constData(), MNT_DETACH);
 }
 
 bool writeFile(const QString &path, const QByteArray &content)

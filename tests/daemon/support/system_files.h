@@ -28,9 +28,20 @@ private:
 };
 
 // The same for this process: moves it into a private mount namespace with
-// overlays over /etc, /usr/share and /opt kept in a tmpfs mounted on scratch.
-// Call it in main() before any thread exists; false when it cannot be done.
-bool enterPrivateSystem(const QByteArray &scratch);
+// overlays over /etc, /usr/share and /opt kept in a tmpfs of its own. Make it
+// first in main(), before any thread exists (unshare() refuses a process with
+// threads); the mounts go with it.
+class PrivateSystem
+{
+public:
+    PrivateSystem();
+    ~PrivateSystem();
+    bool isValid() const { return m_valid; }
+
+private:
+    QTemporaryDir m_scratch;
+    bool m_valid = false;
+};
 
 // Writes content to path, creating the missing directories.
 bool writeFile(const QString &path, const QByteArray &content);

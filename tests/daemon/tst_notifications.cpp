@@ -1,0 +1,592 @@
+// The real host loading the real plug-in, with the system app-store daemon and
+// the lock service on the private system bus and a notification server on the
+// private session bus: the daemon's notices and update announcements become
+// desktop notifications. The host's system files (edition code, translation
+// catalogue, password entries) are laid out in a private mount namespace.
+
+#include "private_desktop.h"
+#include "session_processes.h"
+#include "system_files.h"
+#include "test_main.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDate>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include <memory>
+#include <pwd.h>
+#include <unistd.h>
+
+namespace {
+
+const QString kDaemonInterface = QStringLiteral("com.yarl.appstore.daemon.interface");
+const QString kDaemonControl = QStringLiteral("org.ostrel.test.AppstoreDaemon");
+const QString kCatalogue = QStringLiteral("/usr/share/ostrel-yarl-appstore-client/translations/"
+                                          "ostrel-yarl-appstore-client_de_DE.qm");
+const QString kViewCommand = QStringLiteral(
+    "ostrel-yarl-appstore-client,appstore://ostrel-yarl-appstore-client?tab/update,--from,"
+    "5b3c9e1f0a7d4c2e9f6b8a1d3e5c7f90");
+
+// The name the bridge finds for a host run like this test: its login name,
+// else its password entry.
+QString sessionUser()
+{
+    if (const char *login = getlogin())
+        return QString::fromLocal8Bit(login);
+    const passwd *entry = getpwuid(getuid());
+    return entry ? QString::fromLocal8Bit(entry->pw_name) : QString();
+}
+
+QString date(int daysFromToday)
+{
+    return QDate::currentDate().addDays(daysFromToday).toString(QStringLiteral("yyyyMMdd"));
+}
+
+QString json(const QJsonObject &object)
+{
+    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
+}
+
+QString notice(int opt, const QString &appName, const QString &logname)
+{
+    return json({{QStringLiteral("opt"), opt},
+                 {QStringLiteral("appName"), appName},
+                 {QStringLiteral("packageName"), QStringLiteral("org.example.pkg")},
+                 {QStringLiteral("logname"), logname}});
+}
+
+// Update announcements for applications "App1" to "App<count>".
+QStringList apps(int count)
+{
+    QStringList infos;
+    for (int i = 1; i <= count; ++i)
+        infos << json({{QStringLiteral("name"), QStringLiteral("App%1").arg(i)},
+                       {QStringLiteral("package_name"), QStringLiteral("org.app%1").arg(i)}});
+    return infos;
+}
+
+QJsonArray args(const QJsonObject &call)
+{
+    return call.value(QLatin1String("args")).toArray();
+}
+
+// A notification's eight arguments as JSON text, to compare and show.
+QString argsText(const QJsonObject &call)
+{
+    return QString::fromUtf8(QJsonDocument(args(call)).toJson(QJsonDocument::Compact));
+}
+
+QString argsText(const QJsonArray &expected)
+{
+    return QString::fromUtf8(QJsonDocument(expected).toJson(QJsonDocument::Compact));
+}
+
+QString summaryOf(const QJsonObject &call)
+{
+    return args(call).at(3).toString();
+}
+
+QString bodyOf(const QJsonObject &call)
+{
+    return args(call).at(4).toString();
+}
+
+bool callDaemon(const QString &interface, const QString &member, const QVariantList &arguments)
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("com.yarl.appstore.daemon"), QStringLiteral("/appstore"), interface, member);
+    call.setArguments(arguments);
+    return QDBusConnection::systemBus().call(call).type() == QDBusMessage::ReplyMessage;
+}
+
+bool dconfWrite(const QString &key, const QString &value)
+{
+    const QString path = QStringLiteral("/ostrel-app-store/org.ostrel.app-store/") + key;
+    return value.isNull()
+               ? runTool(QStringLiteral("dconf"), {QStringLiteral("reset"), path}) == 0
+               : runTool(QStringLiteral("dconf"), {QStringLiteral("write"), path, value}) == 0;
+}
+
+// What the host runs with.
+struct Setup
+{
+    int edition = 3;
+    bool wayland = false;
+    bool german = false;
+    // No password entry, and the lock service answers with an error.
+    bool withoutUserName = false;
+    bool daemonRunning = true;
+
+    bool operator==(const Setup &other) const
+    {
+        return edition == other.edition && wayland == other.wayland && german == other.german &&
+               withoutUserName == other.withoutUserName && daemonRunning == other.daemonRunning;
+    }
+};
+
+} // namespace
+
+class TestNotifications : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<Peer> m_daemon;
+    Peer m_lock;
+    Peer m_server;
+    std::unique_ptr<SystemFiles> m_files;
+    std::unique_ptr<Host> m_host;
+    Setup m_setup;
+    int m_notificationsSeen = 0;
+    int m_logLinesSeen = 0;
+    int m_sentinels = 0;
+
+    // Starts the host unless it already runs with this setup.
+    bool useHost(const Setup &setup)
+    {
+        if (m_host && m_setup == setup)
+            return true;
+        if (m_host)
+            m_host->stop();
+        m_host.reset();
+        // Each host meets a daemon with nothing stored, checking nothing.
+        m_daemon.reset();
+        if (setup.daemonRunning && !startDaemon())
+            return false;
+        m_lock.stop();
+        if (!m_lock.start(QStringLiteral(LOCK_PEER_PATH),
+                          setup.withoutUserName ? QStringList{QStringLiteral("--error")}
+                                                : QStringList()))
+            return false;
+
+        m_files = std::make_unique<SystemFiles>();
+        m_files->add(QStringLiteral("/etc/ostrel-edition"),
+                     "EditionType=" + QByteArray::number(setup.edition) + '\n');
+        if (setup.german) {
+            QFile catalogue(QStringLiteral(TRANSLATION_QM));
+            if (!catalogue.open(QIODevice::ReadOnly))
+                return false;
+            m_files->add(kCatalogue, catalogue.readAll());
+        }
+        if (setup.withoutUserName)
+            m_files->hideOwnPasswordEntry();
+        QStringList wrapper = m_files->wrapper();
+        wrapper << QStringLiteral("env") << QStringLiteral("-u")
+                << QStringLiteral("WAYLAND_DISPLAY") << QStringLiteral("-u")
+                << QStringLiteral("XDG_SESSION_TYPE")
+                << (setup.german ? QStringLiteral("LC_ALL=de_DE.UTF-8")
+                                 : QStringLiteral("LC_ALL=C.UTF-8"));
+        if (setup.wayland)
+            wrapper << QStringLiteral("XDG_SESSION_TYPE=wayland");
+
+        m_setup = setup;
+        m_host = std::make_unique<Host>();
+        m_logLinesSeen = 0;
+        m_notificationsSeen = notifications().size();
+        return m_host->start({}, wrapper);
+    }
+
+    bool startDaemon(const QStringList &arguments = {})
+    {
+        m_daemon = std::make_unique<Peer>();
+        return m_daemon->start(QStringLiteral(DAEMON_PEER_PATH), arguments);
+    }
+
+    QList<QJsonObject> notifications() { return m_server.calls(QStringLiteral("Notify")); }
+
+    void emitNotice(const QString &text)
+    {
+        QVERIFY(callDaemon(kDaemonControl, QStringLiteral("EmitSystemNotificationSent"), {text}));
+    }
+
+    void announce(const QStringList &infos)
+    {
+        QVERIFY(callDaemon(kDaemonControl, QStringLiteral("EmitLocalAppsUpgradeNotify"), {infos}));
+    }
+
+    void storeNoticeDate(const QString &stored)
+    {
+        QVERIFY(callDaemon(kDaemonInterface, QStringLiteral("SetConfigByNodeName"),
+                           {QStringLiteral("upgradeNoticeTime"), stored}));
+    }
+
+    // The notifications shown since the last call. A relayed notice of its
+    // own closes the sequence: the host handles the daemon's signals in
+    // order, so once that notification is here, every earlier one is too.
+    QList<QJsonObject> shown()
+    {
+        const QString sentinel = QStringLiteral("sentinel-%1").arg(++m_sentinels);
+        emitNotice(notice(1, sentinel, m_setup.withoutUserName ? QString() : sessionUser()));
+        QList<QJsonObject> all = notifications();
+        for (int i = 0; i < 200 && (all.isEmpty() || !summaryOf(all.last()).contains(sentinel));
+             ++i) {
+            QTest::qWait(50);
+            all = notifications();
+        }
+        QList<QJsonObject> result = all.mid(m_notificationsSeen);
+        m_notificationsSeen = all.size();
+        if (result.isEmpty() || !summaryOf(result.last()).contains(sentinel))
+            QTest::qFail("the closing notification did not arrive", __FILE__, __LINE__);
+        else
+            result.removeLast();
+        return result;
+    }
+
+    // The body of the update notice an announcement of infos brings on a day
+    // without a notice yet; null when none is shown.
+    QString noticeBody(const QStringList &infos)
+    {
+        storeNoticeDate(date(-1));
+        announce(infos);
+        const QList<QJsonObject> notes = shown();
+        return notes.isEmpty() ? QString() : bodyOf(notes.last());
+    }
+
+    // The plug-in's log lines since the last call.
+    QStringList newLogLines()
+    {
+        const QStringList lines = m_host->pluginLines();
+        const QStringList result = lines.mid(m_logLinesSeen);
+        m_logLinesSeen = lines.size();
+        return result;
+    }
+
+    // Calls the host made to the daemon with this member, oldest first.
+    QStringList hostCalls(const QString &member)
+    {
+        QStringList result;
+        for (const QJsonObject &call : m_daemon->calls(member)) {
+            if (call.value(QLatin1String("sender")).toString() !=
+                QDBusConnection::systemBus().baseService())
+                result << args(call).last().toString();
+        }
+        return result;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        if (!SystemFiles::available())
+            QSKIP("no private mount namespaces here");
+        QVERIFY(m_server.start(QStringLiteral(NOTIFICATION_PEER_PATH)));
+    }
+
+    void cleanup()
+    {
+        if (m_daemon)
+            callDaemon(kDaemonControl, QStringLiteral("SetFailing"),
+                       {QStringLiteral("GetConfigByNodeName"), false});
+        if (m_setup.daemonRunning != bool(m_daemon))
+            m_host.reset(); // the daemon came or went: the next test starts afresh
+    }
+
+    void cleanupTestCase()
+    {
+        if (m_host)
+            QCOMPARE(m_host->stop(), 0);
+    }
+
+    void relaysThisUsersNotices_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("summary"); // null: nothing shown
+        QTest::addColumn<QString>("icon");
+
+        const QString user = sessionUser();
+        QTest::newRow("installed") << notice(1, "Calc", user) << "\"Calc\" installed successfully"
+                                   << "package-install-succeed";
+        QTest::newRow("install failed") << notice(2, "Calc", user) << "Failed to install \"Calc\""
+                                        << "package-install-failed";
+        QTest::newRow("updated") << notice(3, "Calc", user) << "\"Calc\" updated successfully"
+                                 << "package-updated-succeed";
+        QTest::newRow("update failed") << notice(4, "Calc", user) << "Failed to update \"Calc\""
+                                       << "package-updated-failed";
+        QTest::newRow("removed") << notice(5, "Calc", user) << "Calc removed successfully"
+                                 << "application-default-icon";
+        QTest::newRow("removed, no display name")
+            << notice(5, QString(), user) << "org.example.pkg removed successfully"
+            << "application-default-icon";
+        QTest::newRow("remove failed") << notice(6, "Calc", user) << "Failed to remove the app"
+                                       << "application-default-icon";
+        QTest::newRow("new version") << notice(7, "Calc", user) << "\"Calc\" new version available"
+                                     << "";
+        QTest::newRow("out of range") << notice(8, "Calc", user) << ""
+                                      << "";
+        QTest::newRow("negative") << notice(-1, "Calc", user) << ""
+                                  << "";
+        QTest::newRow("status 0") << notice(0, "Calc", user) << QString() << "";
+        QTest::newRow("other user") << notice(1, "Calc", "someone-else") << QString() << "";
+        QTest::newRow("letter case") << notice(1, "Calc", user.toUpper()) << QString() << "";
+        QTest::newRow("no logname") << json({{"opt", 1}, {"appName", "Calc"}}) << QString() << "";
+        QTest::newRow("opt as text")
+            << json({{"opt", "1"}, {"appName", "Calc"}, {"logname", user}}) << QString() << "";
+        QTest::newRow("name of the wrong type")
+            << json({{"opt", 1}, {"appName", 5}, {"logname", user}})
+            << "\"\" installed successfully"
+            << "package-install-succeed";
+        QTest::newRow("array") << QStringLiteral("[{\"opt\": 1, \"logname\": \"%1\"}]").arg(user)
+                               << QString() << "";
+        QTest::newRow("empty object") << "{}" << QString() << "";
+        QTest::newRow("not json") << "installed" << QString() << "";
+        QTest::newRow("empty text") << "" << QString() << "";
+    }
+
+    void relaysThisUsersNotices()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, summary);
+        QFETCH(QString, icon);
+        QVERIFY(useHost(Setup()));
+        newLogLines();
+        emitNotice(text);
+        const QList<QJsonObject> notes = shown();
+        QCOMPARE(notes.size(), summary.isNull() ? 0 : 1);
+        if (!summary.isNull()) {
+            QCOMPARE(argsText(notes.first()),
+                     argsText(QJsonArray({"ostrel-app-store", 0, icon, summary, "", QJsonArray(),
+                                          QJsonObject(), 3000})));
+        }
+        QCOMPARE(newLogLines(), QStringList()); // nothing logged
+    }
+
+    void relaysOnlyForTheEdition()
+    {
+        Setup setup;
+        setup.edition = 2;
+        QVERIFY(useHost(setup));
+        storeNoticeDate(date(-1));
+        emitNotice(notice(1, "Calc", sessionUser()));
+        announce(apps(1));
+        QTRY_COMPARE(notifications().size(), m_notificationsSeen + 1);
+        QTest::qWait(300);
+        QCOMPARE(notifications().size(), m_notificationsSeen + 1);
+        QCOMPARE(bodyOf(notifications().last()), QStringLiteral("1 app: App1"));
+        m_notificationsSeen = notifications().size();
+    }
+
+    void relaysWithoutAUserName_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("relayed");
+        QTest::newRow("no logname") << json({{"opt", 1}, {"appName", "Calc"}}) << true;
+        QTest::newRow("empty logname") << notice(1, "Calc", QString()) << true;
+        QTest::newRow("a logname") << notice(1, "Calc", sessionUser()) << false;
+    }
+
+    void relaysWithoutAUserName()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, relayed);
+        if (getlogin())
+            QSKIP("this session has a login name, which the host would find");
+        Setup setup;
+        setup.withoutUserName = true;
+        QVERIFY(useHost(setup));
+        emitNotice(text);
+        QCOMPARE(shown().size(), relayed ? 1 : 0);
+    }
+
+    void showsTheUpdateNotice_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("body");
+        QTest::newRow("1") << 1 << "1 app: App1";
+        QTest::newRow("2") << 2 << "2 apps: App1, App2";
+        QTest::newRow("3") << 3 << "3 apps: App1, App2, App3";
+        QTest::newRow("4") << 4 << "4 apps: App1, App2, App3...";
+        QTest::newRow("5") << 5 << "5 apps: App1, App2, App3...";
+    }
+
+    void showsTheUpdateNotice()
+    {
+        QFETCH(int, count);
+        QFETCH(QString, body);
+        QVERIFY(useHost(Setup()));
+        storeNoticeDate(date(-1));
+        announce(apps(count));
+        const QList<QJsonObject> notes = shown();
+        QCOMPARE(notes.size(), 1);
+        const QJsonObject hints{{"x-ostrel-action-show_detail", kViewCommand}};
+        QCOMPARE(argsText(notes.first()),
+                 argsText(QJsonArray({"ostrel-app-store", 0, "ostrel-app-store",
+                                      "App Updates are available", body,
+                                      QJsonArray({"show_detail", "View"}), hints, -1})));
+        QCOMPARE(hostCalls(QStringLiteral("SetConfigByNodeName")).last(), date(0));
+    }
+
+    void showsOneNoticeADay_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<bool>("readFails");
+        QTest::addColumn<QString>("lastDate"); // as logged
+        QTest::addColumn<bool>("notice");
+        QTest::newRow("today") << date(0) << false << date(0) << false;
+        QTest::newRow("earlier") << date(-1) << false << date(-1) << true;
+        QTest::newRow("later") << date(1) << false << date(1) << true;
+        QTest::newRow("not a date") << "someday" << false << "" << true;
+        QTest::newRow("read failing") << date(0) << true << "19700101" << true;
+    }
+
+    void showsOneNoticeADay()
+    {
+        QFETCH(QString, stored);
+        QFETCH(bool, readFails);
+        QFETCH(QString, lastDate);
+        QFETCH(bool, notice);
+        QVERIFY(useHost(Setup()));
+        storeNoticeDate(stored);
+        QVERIFY(callDaemon(kDaemonControl, QStringLiteral("SetFailing"),
+                           {QStringLiteral("GetConfigByNodeName"), readFails}));
+        const int writes = hostCalls(QStringLiteral("SetConfigByNodeName")).size();
+        newLogLines();
+
+        announce(apps(1));
+        QCOMPARE(shown().size(), notice ? 1 : 0);
+        QStringList expectedLog = {QStringLiteral("debug|LocalUpgradeCheckStatus: false")};
+        if (readFails)
+            expectedLog << QStringLiteral("warning|GetConfigByNodeName upgradeNoticeTime failed: "
+                                          "GetConfigByNodeName failed on request");
+        expectedLog << QStringLiteral("debug|Last notify date: %1, current date: %2")
+                           .arg(lastDate, date(0));
+        QCOMPARE(newLogLines(), expectedLog);
+        // The date is written after a notice, and only then.
+        const QStringList written = hostCalls(QStringLiteral("SetConfigByNodeName")).mid(writes);
+        QCOMPARE(written, notice ? QStringList{date(0)} : QStringList());
+    }
+
+    void doesNothingForAnEmptyAnnouncement()
+    {
+        QVERIFY(useHost(Setup()));
+        const int reads = hostCalls(QStringLiteral("GetConfigByNodeName")).size();
+        newLogLines();
+        announce({});
+        QCOMPARE(shown().size(), 0);
+        QCOMPARE(hostCalls(QStringLiteral("GetConfigByNodeName")).size(), reads);
+        QCOMPARE(newLogLines(), QStringList());
+    }
+
+    void holdsBackWhileTheDaemonChecks()
+    {
+        QVERIFY(useHost(Setup()));
+        const int reads = hostCalls(QStringLiteral("GetConfigByNodeName")).size();
+        QVERIFY(callDaemon(kDaemonControl, QStringLiteral("SetLocalUpgradeCheckStatus"), {true}));
+        newLogLines();
+        storeNoticeDate(date(-1));
+        announce(apps(1));
+        QCOMPARE(shown().size(), 0);
+        QCOMPARE(newLogLines(), QStringList{QStringLiteral("debug|LocalUpgradeCheckStatus: true")});
+        QCOMPARE(hostCalls(QStringLiteral("GetConfigByNodeName")).size(), reads);
+
+        QVERIFY(callDaemon(kDaemonControl, QStringLiteral("SetLocalUpgradeCheckStatus"), {false}));
+        QCOMPARE(noticeBody(apps(1)), QStringLiteral("1 app: App1"));
+    }
+
+    // The flag is read even when the daemon was not there as the bridge was made.
+    void holdsBackWhenTheDaemonStartsLater()
+    {
+        Setup setup;
+        setup.daemonRunning = false;
+        QVERIFY(useHost(setup));
+        QVERIFY(startDaemon({QStringLiteral("--upgrade-check-status")}));
+        newLogLines();
+        storeNoticeDate(date(-1));
+        announce(apps(1));
+        QCOMPARE(shown().size(), 0);
+        QCOMPARE(newLogLines(), QStringList{QStringLiteral("debug|LocalUpgradeCheckStatus: true")});
+    }
+
+    void filtersForWayland_data()
+    {
+        QTest::addColumn<bool>("wayland");
+        QTest::addColumn<QString>("body");
+        QTest::newRow("wayland") << true << "2 apps: Number, Fraction";
+        QTest::newRow("x11") << false << "6 apps: Number, Fraction, Boolean...";
+    }
+
+    void filtersForWayland()
+    {
+        QFETCH(bool, wayland);
+        QFETCH(QString, body);
+        Setup setup;
+        setup.wayland = wayland;
+        QVERIFY(useHost(setup));
+        const QStringList infos = {
+            json({{"name", "Number"}, {"supportWayland", 1}}),
+            json({{"name", "Fraction"}, {"supportWayland", 1.0}}),
+            json({{"name", "Boolean"}, {"supportWayland", true}}),
+            json({{"name", "Text"}, {"supportWayland", "1"}}),
+            json({{"name", "Zero"}, {"supportWayland", 0}}),
+            json({{"name", "Missing"}}),
+        };
+        QCOMPARE(noticeBody(infos), body);
+    }
+
+    void followsTheIgnoreList_data()
+    {
+        QTest::addColumn<QString>("ignored"); // as dconf writes it; null: reset
+        QTest::addColumn<QString>("body");
+        QTest::newRow("one") << "['org.app2']"
+                             << "2 apps: App1, App3";
+        QTest::newRow("letter case") << "['ORG.APP2']"
+                                     << "3 apps: App1, App2, App3";
+        QTest::newRow("all") << "['org.app1', 'org.app2', 'org.app3']" << QString();
+        QTest::newRow("reset") << QString() << "3 apps: App1, App2, App3";
+    }
+
+    // Changed from another process: the change reaches the host on its own
+    // time, so the announcement is repeated until it is seen, or time runs out.
+    void followsTheIgnoreList()
+    {
+        QFETCH(QString, ignored);
+        QFETCH(QString, body);
+        QVERIFY(useHost(Setup()));
+        QVERIFY(dconfWrite(QStringLiteral("appsIgnoreUpdates"), ignored));
+        QString shownBody = noticeBody(apps(3));
+        for (int i = 0; i < 50 && shownBody != body; ++i) {
+            QTest::qWait(100);
+            shownBody = noticeBody(apps(3));
+        }
+        QCOMPARE(shownBody, body);
+    }
+
+    void canBeSwitchedOff()
+    {
+        QVERIFY(useHost(Setup()));
+        const int writes = hostCalls(QStringLiteral("SetConfigByNodeName")).size();
+        QVERIFY(dconfWrite(QStringLiteral("updateAppsNotNotify"), QStringLiteral("true")));
+        QCOMPARE(noticeBody(apps(1)), QString());
+        QCOMPARE(hostCalls(QStringLiteral("SetConfigByNodeName")).size(), writes);
+        QVERIFY(dconfWrite(QStringLiteral("updateAppsNotNotify"), QStringLiteral("false")));
+        QCOMPARE(noticeBody(apps(1)), QStringLiteral("1 app: App1"));
+        QVERIFY(dconfWrite(QStringLiteral("updateAppsNotNotify"), QString()));
+    }
+
+    void speaksTheUsersLanguage()
+    {
+        Setup setup;
+        setup.german = true;
+        QVERIFY(useHost(setup));
+        emitNotice(notice(1, "Calc", sessionUser()));
+        emitNotice(notice(6, "Calc", sessionUser()));
+        QList<QJsonObject> notes = shown();
+        QCOMPARE(notes.size(), 2);
+        QCOMPARE(summaryOf(notes.at(0)), QStringLiteral("\"Calc\" wurde installiert"));
+        QCOMPARE(summaryOf(notes.at(1)), QStringLiteral("Die App konnte nicht entfernt werden"));
+
+        storeNoticeDate(date(-1));
+        announce(apps(1));
+        notes = shown();
+        QCOMPARE(notes.size(), 1);
+        QCOMPARE(summaryOf(notes.first()), QStringLiteral("App-Aktualisierungen sind verfügbar"));
+        QCOMPARE(bodyOf(notes.first()), QStringLiteral("Eine App: App1"));
+        QCOMPARE(args(notes.first()).at(5).toArray().toVariantList(),
+                 QVariantList({"show_detail", "Ansehen"}));
+        QCOMPARE(noticeBody(apps(2)), QStringLiteral("2 Anwendungen: App1, App2"));
+    }
+};
+
+PRIVATE_DESKTOP_TEST_MAIN(TestNotifications)
+#include "tst_notifications.moc"
