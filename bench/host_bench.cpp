@@ -3,39 +3,19 @@
 // KpxRegister to the first "SetSystemProxy" reaching the daemon peer. Runs on
 // private buses with private dconf; median of several rounds.
 
+#include "bench_util.h"
 #include "private_desktop.h"
 #include "session_processes.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QRegularExpression>
 #include <QTest>
 
-#include <algorithm>
 #include <cstdio>
 
 namespace {
 
 constexpr int kRounds = 5;
-
-double median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.at(values.size() / 2);
-}
-
-// A field of /proc/<pid>/smaps_rollup in KiB: "Rss" counts every resident
-// page, shared library code included; "Private_Dirty" only what the process
-// itself wrote (heap, stacks, relocated data).
-double memoryKiB(qint64 pid, const char *field)
-{
-    QFile rollup(QStringLiteral("/proc/%1/smaps_rollup").arg(pid));
-    if (!rollup.open(QIODevice::ReadOnly))
-        return -1;
-    const QRegularExpression line(QStringLiteral("%1:\\s+(\\d+) kB").arg(QLatin1String(field)));
-    return line.match(QString::fromLatin1(rollup.readAll())).captured(1).toDouble();
-}
 
 qint64 registerTime(Host &host)
 {

@@ -103,6 +103,17 @@ public Q_SLOTS:
     {
         Q_EMIT m_signals->sigSystemNotificationSent(notice);
     }
+    // The same signals count times in a row, for the benchmarks.
+    void EmitManySystemNotifications(const QString &notice, int count)
+    {
+        for (int i = 0; i < count; ++i)
+            Q_EMIT m_signals->sigSystemNotificationSent(notice);
+    }
+    void EmitManyLocalAppsUpgradeNotifies(const QStringList &infos, int count)
+    {
+        for (int i = 0; i < count; ++i)
+            Q_EMIT m_signals->sigLocalAppsUpgradeNotify(infos);
+    }
     void SetLocalUpgradeCheckStatus(bool status) { m_daemon->upgradeCheckStatus = status; }
     // Answers member with an error from now on (fail true) or normally again.
     void SetFailing(const QString &member, bool fail)

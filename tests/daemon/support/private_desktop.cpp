@@ -20,8 +20,17 @@ QByteArray busConfig(const QByteArray &type, const QString &socketDir)
                         "busconfig.dtd\">\n<busconfig>\n  <type>" +
                         type + "</type>\n  <listen>unix:dir=" + QFile::encodeName(socketDir) +
                         "</listen>\n  <auth>EXTERNAL</auth>\n";
-    if (type == "session")
-        config += "  <standard_session_servicedirs/>\n";
+    if (type == "session") {
+        // The real session bus's limits, far above dbus-daemon's defaults
+        // (128 calls awaiting replies per connection, for instance).
+        config += "  <standard_session_servicedirs/>\n"
+                  "  <limit name=\"max_incoming_bytes\">1000000000</limit>\n"
+                  "  <limit name=\"max_outgoing_bytes\">1000000000</limit>\n"
+                  "  <limit name=\"max_message_size\">1000000000</limit>\n"
+                  "  <limit name=\"max_names_per_connection\">50000</limit>\n"
+                  "  <limit name=\"max_match_rules_per_connection\">50000</limit>\n"
+                  "  <limit name=\"max_replies_per_connection\">50000</limit>\n";
+    }
     config += "  <policy context=\"default\">\n"
               "    <allow user=\"*\"/>\n"
               "    <allow own=\"*\"/>\n"
