@@ -186,8 +186,10 @@ void shell(const QString &command)
 void linkAll()
 {
     cleanLink();
-    for (const QJsonObject &info : enumAppInfoList())
-        linkAppEntries(info);
+    const QList<QJsonObject> infos = enumAppInfoList();
+    RunApps run = runApps(infos);
+    for (run.current = 0; run.current < infos.size(); ++run.current)
+        linkAppEntries(infos.at(run.current), run);
     linkIsolatedIcons();
 }
 

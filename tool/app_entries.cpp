@@ -37,6 +37,12 @@ constexpr LinkRow kSharedRows[] = {
     {"services", "dbus-1/services"},
 };
 
+QString entriesRoot(const QJsonObject &info)
+{
+    return kAppsRoot + QLatin1Char('/') + info.value(QLatin1String("appid")).toString() +
+           QLatin1String("/entries");
+}
+
 } // namespace
 
 bool isSafeAppId(const QString &appId)
@@ -80,28 +86,34 @@ QList<QJsonObject> enumAppInfoList()
     return infos;
 }
 
-void linkAppEntries(const QJsonObject &info)
+RunApps runApps(const QList<QJsonObject> &infos)
 {
-    const QString entriesRoot = kAppsRoot + QLatin1Char('/') +
-                                info.value(QLatin1String("appid")).toString() +
-                                QLatin1String("/entries");
-    const auto source = [&](const char *sub) { return entriesRoot + QLatin1Char('/') + sub; };
+    RunApps run;
+    for (const QJsonObject &info : infos)
+        run.entriesRoots.append(QFile::encodeName(entriesRoot(info)));
+    return run;
+}
+
+void linkAppEntries(const QJsonObject &info, const RunApps &run)
+{
+    const QString root = entriesRoot(info);
+    const auto source = [&](const char *sub) { return root + QLatin1Char('/') + sub; };
 
     const bool autostart = info.value(QLatin1String("permissions"))
                                .toObject()
                                .value(QLatin1String("autostart"))
                                .toBool(false);
     if (autostart)
-        linkDir(source("autostart"), QStringLiteral("/etc/xdg/autostart"));
+        linkDir(source("autostart"), QStringLiteral("/etc/xdg/autostart"), run);
 
     const QDir share(QStringLiteral("/usr/share"));
     for (const LinkRow &row : kSharedRows)
-        linkDir(source(row.source), share.filePath(QString::fromLatin1(row.target)));
+        linkDir(source(row.source), share.filePath(QString::fromLatin1(row.target)), run);
 
     if (QFileInfo::exists(source("plugins"))) {
         const QString triplet = getMultiarchTriplet();
         linkDir(source("plugins/fcitx"),
-                QLatin1String("/usr/lib/") + triplet + QLatin1String("/fcitx"));
-        linkDir(source("plugins/browser"), QStringLiteral("/usr/lib/mozilla/plugins"));
+                QLatin1String("/usr/lib/") + triplet + QLatin1String("/fcitx"), run);
+        linkDir(source("plugins/browser"), QStringLiteral("/usr/lib/mozilla/plugins"), run);
     }
 }

@@ -3,29 +3,37 @@
 #include "fs_path.h"
 #include "fs_walk.h"
 #include "place_link.h"
+#include "unfold_dir_link.h"
 
 #include <QDebug>
 #include <QDir>
 #include <QFile>
 
-#include <sys/stat.h>
-
 namespace {
 
-// Only files and directories are mirrored; a link counts as what it points to.
-bool isFileOrDirectory(const WalkEntry &entry)
+// Makes dst a link to the entry, or leaves it where it should stay; false
+// when a link was due and could not be made.
+bool linkEntry(const WalkEntry &entry, const QByteArray &dst, const RunApps &run)
 {
-    if (entry.isDir)
-        return true;
-    struct stat st;
-    if (fstatat(entry.dirFd, entry.name, &st, 0) != 0)
-        return false;
-    return S_ISREG(st.st_mode) || S_ISDIR(st.st_mode);
+    if (isSymLink(dst) && existsFollowingLinks(dst)) {
+        const QByteArray current = absoluteLinkTarget(dst);
+        if (current == entry.path)
+            return true;
+        // Replacing another application's directory link would hide all its
+        // entries; a real directory holds both applications' entries.
+        if (entry.isDir && run.isOtherApp(current) && isDirectory(dst))
+            return unfoldDirLink(dst, current);
+        // The later application places this link again; keeping it spares an
+        // unchanged installation a rewrite on every run.
+        if (run.isLaterApp(current))
+            return true;
+    }
+    return placeLink(entry.path, dst);
 }
 
 } // namespace
 
-void linkDir(const QString &source, const QString &target)
+void linkDir(const QString &source, const QString &target, const RunApps &run)
 {
     const QByteArray sourceDir = absoluteCleanPath(QFile::encodeName(source));
     if (!existsFollowingLinks(sourceDir))
@@ -41,7 +49,7 @@ void linkDir(const QString &source, const QString &target)
             continue;
         }
         const QByteArray dst = joinPath(targetDir, entry.relPath);
-        if (!placeLink(entry.path, dst))
+        if (!linkEntry(entry, dst, run))
             qDebug() << "link failed:" << QFile::decodeName(entry.path) << "=>"
                      << QFile::decodeName(dst);
         // Below a link at dst every entry would be reached through that link:
