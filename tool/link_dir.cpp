@@ -11,24 +11,28 @@
 
 namespace {
 
-// Makes dst a link to the entry, or leaves it where it should stay; false
-// when a link was due and could not be made.
-bool linkEntry(const WalkEntry &entry, const QByteArray &dst, const RunApps &run)
+enum class Outcome {
+    Kept,   // dst is a link that leads somewhere and stays as it is
+    Placed, // dst is as it should be now
+    Failed, // a link was due and could not be made
+};
+
+Outcome linkEntry(const WalkEntry &entry, const QByteArray &dst, const RunApps &run)
 {
-    if (isSymLink(dst) && existsFollowingLinks(dst)) {
-        const QByteArray current = absoluteLinkTarget(dst);
+    const QByteArray current = absoluteLinkTarget(dst); // empty when dst is no link
+    if (!current.isEmpty() && existsFollowingLinks(dst)) {
         if (current == entry.path)
-            return true;
+            return Outcome::Kept;
         // Replacing another application's directory link would hide all its
         // entries; a real directory holds both applications' entries.
         if (entry.isDir && run.isOtherApp(current) && isDirectory(dst))
-            return unfoldDirLink(dst, current);
+            return unfoldDirLink(dst, current) ? Outcome::Placed : Outcome::Failed;
         // The later application places this link again; keeping it spares an
         // unchanged installation a rewrite on every run.
         if (run.isLaterApp(current))
-            return true;
+            return Outcome::Kept;
     }
-    return placeLink(entry.path, dst);
+    return placeLink(entry.path, dst) ? Outcome::Placed : Outcome::Failed;
 }
 
 } // namespace
@@ -49,13 +53,14 @@ void linkDir(const QString &source, const QString &target, const RunApps &run)
             continue;
         }
         const QByteArray dst = joinPath(targetDir, entry.relPath);
-        if (!linkEntry(entry, dst, run))
+        const Outcome outcome = linkEntry(entry, dst, run);
+        if (outcome == Outcome::Failed)
             qDebug() << "link failed:" << QFile::decodeName(entry.path) << "=>"
                      << QFile::decodeName(dst);
         // Below a link at dst every entry would be reached through that link:
         // inside the application's own tree or another one's. Nothing there is
         // the system's to change, so such a subtree is not walked.
-        if (isSymLink(dst) && existsFollowingLinks(dst))
+        if (outcome == Outcome::Kept || (isSymLink(dst) && existsFollowingLinks(dst)))
             walker.skipChildren();
     }
 }
