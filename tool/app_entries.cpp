@@ -37,10 +37,24 @@ constexpr LinkRow kSharedRows[] = {
     {"services", "dbus-1/services"},
 };
 
+// Entries linked only with the autostart permission, and only where the
+// application has a plugins directory.
+constexpr char kAutostart[] = "autostart";
+constexpr char kFcitxPlugins[] = "plugins/fcitx";
+constexpr char kBrowserPlugins[] = "plugins/browser";
+
 QString entriesRoot(const QJsonObject &info)
 {
     return kAppsRoot + QLatin1Char('/') + info.value(QLatin1String("appid")).toString() +
            QLatin1String("/entries");
+}
+
+bool mayAutostart(const QJsonObject &info)
+{
+    return info.value(QLatin1String("permissions"))
+        .toObject()
+        .value(QLatin1String("autostart"))
+        .toBool(false);
 }
 
 } // namespace
@@ -89,8 +103,20 @@ QList<QJsonObject> enumAppInfoList()
 RunApps runApps(const QList<QJsonObject> &infos)
 {
     RunApps run;
-    for (const QJsonObject &info : infos)
-        run.entriesRoots.append(QFile::encodeName(entriesRoot(info)));
+    for (const QJsonObject &info : infos) {
+        RunApp app{QFile::encodeName(entriesRoot(info)), {}};
+        const auto add = [&](const char *sub) {
+            app.linkedDirs.append(app.entriesRoot + '/' + sub);
+        };
+        if (mayAutostart(info))
+            add(kAutostart);
+        for (const LinkRow &row : kSharedRows)
+            add(row.source);
+        // Without a plugins directory nothing exists below these to be linked.
+        for (const char *sub : {kFcitxPlugins, kBrowserPlugins})
+            add(sub);
+        run.apps.append(app);
+    }
     return run;
 }
 
@@ -99,12 +125,8 @@ void linkAppEntries(const QJsonObject &info, const RunApps &run)
     const QString root = entriesRoot(info);
     const auto source = [&](const char *sub) { return root + QLatin1Char('/') + sub; };
 
-    const bool autostart = info.value(QLatin1String("permissions"))
-                               .toObject()
-                               .value(QLatin1String("autostart"))
-                               .toBool(false);
-    if (autostart)
-        linkDir(source("autostart"), QStringLiteral("/etc/xdg/autostart"), run);
+    if (mayAutostart(info))
+        linkDir(source(kAutostart), QStringLiteral("/etc/xdg/autostart"), run);
 
     const QDir share(QStringLiteral("/usr/share"));
     for (const LinkRow &row : kSharedRows)
@@ -112,8 +134,8 @@ void linkAppEntries(const QJsonObject &info, const RunApps &run)
 
     if (QFileInfo::exists(source("plugins"))) {
         const QString triplet = getMultiarchTriplet();
-        linkDir(source("plugins/fcitx"),
+        linkDir(source(kFcitxPlugins),
                 QLatin1String("/usr/lib/") + triplet + QLatin1String("/fcitx"), run);
-        linkDir(source("plugins/browser"), QStringLiteral("/usr/lib/mozilla/plugins"), run);
+        linkDir(source(kBrowserPlugins), QStringLiteral("/usr/lib/mozilla/plugins"), run);
     }
 }

@@ -1,12 +1,29 @@
 #include "run_apps.h"
 
+#include <algorithm>
+
+namespace {
+
+bool isInside(const QByteArray &path, const QByteArray &dir)
+{
+    return path.size() > dir.size() && path.startsWith(dir) && path.at(dir.size()) == '/';
+}
+
+} // namespace
+
+bool RunApp::links(const QByteArray &path) const
+{
+    return isInside(path, entriesRoot) &&
+           std::any_of(linkedDirs.begin(), linkedDirs.end(),
+                       [&](const QByteArray &dir) { return isInside(path, dir); });
+}
+
 bool RunApps::isAppAfter(const QByteArray &path, qsizetype position) const
 {
-    const QByteArray own = entriesRoots.value(current);
-    for (qsizetype i = position + 1; i < entriesRoots.size(); ++i) {
-        const QByteArray &root = entriesRoots.at(i);
-        if (root != own && path.size() > root.size() && path.startsWith(root) &&
-            path.at(root.size()) == '/')
+    if (current >= 0 && current < apps.size() && apps.at(current).links(path))
+        return false; // the current application's own
+    for (qsizetype i = position + 1; i < apps.size(); ++i) {
+        if (i != current && apps.at(i).links(path))
             return true;
     }
     return false;

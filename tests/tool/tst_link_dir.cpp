@@ -26,9 +26,10 @@ private:
 
     void link() { linkDir(QFile::decodeName(m_src), QFile::decodeName(m_dst), RunApps()); }
 
+    QByteArray appsDir() const { return m_src.left(m_src.lastIndexOf('/')) + "/apps"; }
     QByteArray entriesRoot(const QByteArray &app) const
     {
-        return m_src.left(m_src.lastIndexOf('/')) + "/apps/" + app + "/entries";
+        return appsDir() + "/" + app + "/entries";
     }
 
     // Links the "help" directory of each application into the target, in
@@ -37,9 +38,9 @@ private:
     {
         RunApps run;
         for (const QByteArray &app : apps)
-            run.entriesRoots.append(entriesRoot(app));
+            run.apps.append({entriesRoot(app), {entriesRoot(app) + "/help"}});
         for (run.current = 0; run.current < apps.size(); ++run.current)
-            linkDir(QFile::decodeName(run.entriesRoots.at(run.current) + "/help"),
+            linkDir(QFile::decodeName(run.apps.at(run.current).linkedDirs.first()),
                     QFile::decodeName(m_dst), run);
     }
 
@@ -190,24 +191,34 @@ private Q_SLOTS:
         QVERIFY(log.lines().isEmpty());
     }
 
-    void replacesDirectoryLinksOfOthers_data()
+    void replacesLinksOfOthers_data()
     {
-        QTest::addColumn<QByteArray>("owner");
-        QTest::newRow("outside every application") << QByteArray("elsewhere");
-        QTest::newRow("application not in the run") << QByteArray("gone");
+        QTest::addColumn<QByteArray>("foreign"); // what the link points at, below the apps
+        QTest::addColumn<QByteArray>("entry");   // the entry of the application "a"
+        QTest::newRow("directory outside every application")
+            << QByteArray("elsewhere/help/C") << QByteArray("C");
+        QTest::newRow("directory of an application not in the run")
+            << QByteArray("gone/entries/help/C") << QByteArray("C");
+        QTest::newRow("directory a later application does not link")
+            << QByteArray("b/entries/unlinked/C") << QByteArray("C");
+        QTest::newRow("file a later application does not link")
+            << QByteArray("b/entries/unlinked/x.desktop") << QByteArray("x.desktop");
     }
 
-    void replacesDirectoryLinksOfOthers()
+    void replacesLinksOfOthers()
     {
-        QFETCH(QByteArray, owner);
-        const QByteArray foreign = entriesRoot(owner) + "/help/C";
-        writeFile(foreign + "/foreign.page");
-        makeLink(foreign, m_dst + "/C");
-        writeFile(entriesRoot("a") + "/help/C/a.page");
-        const auto before = snapshot(foreign);
-        linkRun({"a"});
-        QCOMPARE(readLink(m_dst + "/C"), entriesRoot("a") + "/help/C");
-        QCOMPARE(snapshot(foreign), before);
+        QFETCH(QByteArray, foreign);
+        QFETCH(QByteArray, entry);
+        const bool isFile = entry.endsWith(".desktop");
+        const QByteArray target = appsDir() + "/" + foreign;
+        writeFile(isFile ? target : target + "/foreign.page");
+        makeLink(target, m_dst + "/" + entry);
+        writeFile(entriesRoot("a") + "/help/" + entry + (isFile ? "" : "/a.page"));
+        const QByteArray owner = appsDir() + "/" + foreign.left(foreign.indexOf('/'));
+        const auto before = snapshot(owner);
+        linkRun({"a", "b"});
+        QCOMPARE(readLink(m_dst + "/" + entry), entriesRoot("a") + "/help/" + entry);
+        QCOMPARE(snapshot(owner), before);
     }
 
     void skipsDotNamesSpecialFilesAndDanglingLinks()
