@@ -16,6 +16,9 @@ for dir in /opt /usr/share /etc /usr/lib; do
 done
 mkdir -p /opt/apps
 mount -t tmpfs apps /opt/apps
+# The run lock, kept off the host's /run/lock.
+mkdir -p /run/lock
+mount -t tmpfs lock /run/lock
 
 triplet=$(gcc -dumpmachine 2>/dev/null || true)
 mkdir -p /usr/share/help /usr/lib/mozilla/plugins "/usr/lib/$triplet/fcitx" \
@@ -52,6 +55,8 @@ for id in org.example.viewer org.example.viewer-lite; do
     file /opt/apps/$id/entries/applications/example-viewer-handler.desktop \
         $'[Desktop Entry]\nType=Application\nName=Viewer\nExec=viewer %f'
 done
+# The viewer has a help book too: it shares help/C with the notes.
+file /opt/apps/org.example.viewer/entries/help/C/org.example.viewer/index.page '<page/>'
 # An earlier run, when only the first viewer was installed, linked its copy.
 ln -s /opt/apps/org.example.viewer/entries/applications/example-viewer-handler.desktop \
     /usr/share/applications/example-viewer-handler.desktop

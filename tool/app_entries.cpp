@@ -37,6 +37,26 @@ constexpr LinkRow kSharedRows[] = {
     {"services", "dbus-1/services"},
 };
 
+// Entries linked only with the autostart permission, and only where the
+// application has a plugins directory.
+constexpr char kAutostart[] = "autostart";
+constexpr char kFcitxPlugins[] = "plugins/fcitx";
+constexpr char kBrowserPlugins[] = "plugins/browser";
+
+QString entriesRoot(const QJsonObject &info)
+{
+    return kAppsRoot + QLatin1Char('/') + info.value(QLatin1String("appid")).toString() +
+           QLatin1String("/entries");
+}
+
+bool mayAutostart(const QJsonObject &info)
+{
+    return info.value(QLatin1String("permissions"))
+        .toObject()
+        .value(QLatin1String("autostart"))
+        .toBool(false);
+}
+
 } // namespace
 
 bool isSafeAppId(const QString &appId)
@@ -80,28 +100,42 @@ QList<QJsonObject> enumAppInfoList()
     return infos;
 }
 
-void linkAppEntries(const QJsonObject &info)
+RunApps runApps(const QList<QJsonObject> &infos)
 {
-    const QString entriesRoot = kAppsRoot + QLatin1Char('/') +
-                                info.value(QLatin1String("appid")).toString() +
-                                QLatin1String("/entries");
-    const auto source = [&](const char *sub) { return entriesRoot + QLatin1Char('/') + sub; };
+    RunApps run;
+    for (const QJsonObject &info : infos) {
+        RunApp app{QFile::encodeName(entriesRoot(info)), {}};
+        const auto add = [&](const char *sub) {
+            app.linkedDirs.append(app.entriesRoot + '/' + sub);
+        };
+        if (mayAutostart(info))
+            add(kAutostart);
+        for (const LinkRow &row : kSharedRows)
+            add(row.source);
+        // Without a plugins directory nothing exists below these to be linked.
+        for (const char *sub : {kFcitxPlugins, kBrowserPlugins})
+            add(sub);
+        run.apps.append(app);
+    }
+    return run;
+}
 
-    const bool autostart = info.value(QLatin1String("permissions"))
-                               .toObject()
-                               .value(QLatin1String("autostart"))
-                               .toBool(false);
-    if (autostart)
-        linkDir(source("autostart"), QStringLiteral("/etc/xdg/autostart"));
+void linkAppEntries(const QJsonObject &info, const RunApps &run)
+{
+    const QString root = entriesRoot(info);
+    const auto source = [&](const char *sub) { return root + QLatin1Char('/') + sub; };
+
+    if (mayAutostart(info))
+        linkDir(source(kAutostart), QStringLiteral("/etc/xdg/autostart"), run);
 
     const QDir share(QStringLiteral("/usr/share"));
     for (const LinkRow &row : kSharedRows)
-        linkDir(source(row.source), share.filePath(QString::fromLatin1(row.target)));
+        linkDir(source(row.source), share.filePath(QString::fromLatin1(row.target)), run);
 
     if (QFileInfo::exists(source("plugins"))) {
         const QString triplet = getMultiarchTriplet();
-        linkDir(source("plugins/fcitx"),
-                QLatin1String("/usr/lib/") + triplet + QLatin1String("/fcitx"));
-        linkDir(source("plugins/browser"), QStringLiteral("/usr/lib/mozilla/plugins"));
+        linkDir(source(kFcitxPlugins),
+                QLatin1String("/usr/lib/") + triplet + QLatin1String("/fcitx"), run);
+        linkDir(source(kBrowserPlugins), QStringLiteral("/usr/lib/mozilla/plugins"), run);
     }
 }

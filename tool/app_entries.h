@@ -1,5 +1,7 @@
 #pragma once
 
+#include "run_apps.h"
+
 #include <QJsonObject>
 #include <QList>
 #include <QString>
@@ -8,8 +10,12 @@
 // case-insensitive order of their directory names.
 QList<QJsonObject> enumAppInfoList();
 
-// Links the entries of one application into the system directories.
-void linkAppEntries(const QJsonObject &info);
+// The run over these applications, none of them being linked yet.
+RunApps runApps(const QList<QJsonObject> &infos);
+
+// Links the entries of one application, the current one of run, into the
+// system directories.
+void linkAppEntries(const QJsonObject &info, const RunApps &run);
 
 // Whether appId names exactly one directory below /opt/apps: not empty, not
 // "." or "..", and free of slashes and control characters.

@@ -3,6 +3,7 @@
 #include "fs_path.h"
 #include "fs_walk.h"
 #include "multiarch.h"
+#include "temporary.h"
 
 #include <QDebug>
 #include <QDir>
@@ -29,10 +30,18 @@ bool isDangling(const WalkEntry &entry)
 QList<QByteArray> removeDeadLinks(const QByteArray &dir)
 {
     QList<QByteArray> failed;
-    for (TreeWalker walker(absoluteCleanPath(dir)); walker.next();) {
+    for (TreeWalker walker(absoluteCleanPath(dir), TreeWalker::Recursive,
+                           TreeWalker::ListTemporaries);
+         walker.next();) {
         const WalkEntry &entry = walker.entry();
-        if (entry.isSymLink && isDangling(entry) && unlinkat(entry.dirFd, entry.name, 0) != 0)
+        // Only one run at a time, so a temporary met here is an interrupted run's.
+        if (entry.isTemporary) {
+            if (!removeTemporary(entry.dirFd, entry.name))
+                failed.append(entry.path);
+        } else if (entry.isSymLink && isDangling(entry) &&
+                   unlinkat(entry.dirFd, entry.name, 0) != 0) {
             failed.append(entry.path);
+        }
     }
     return failed;
 }

@@ -7,6 +7,7 @@
 void cleanLink();
 
 // Removes the dangling symbolic links below dir (not descending into links or
-// into directories whose names begin with a dot) and returns the paths whose
-// removal failed.
+// into directories whose names begin with a dot), and what an interrupted run
+// left under the linker's temporary names; returns the paths whose removal
+// failed.
 QList<QByteArray> removeDeadLinks(const QByteArray &dir);

@@ -63,6 +63,12 @@ bool existsFollowingLinks(const QByteArray &path)
     return stat(path.constData(), &st) == 0;
 }
 
+bool isDirectory(const QByteArray &path)
+{
+    struct stat st;
+    return stat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 bool isSymLink(const QByteArray &path)
 {
     struct stat st;

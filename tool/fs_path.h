@@ -22,5 +22,8 @@ QByteArray absoluteLinkTarget(const QByteArray &linkPath);
 // Whether something exists at path when symbolic links are followed.
 bool existsFollowingLinks(const QByteArray &path);
 
+// Whether path is a directory when symbolic links are followed.
+bool isDirectory(const QByteArray &path);
+
 // Whether path itself is a symbolic link.
 bool isSymLink(const QByteArray &path);

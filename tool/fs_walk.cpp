@@ -1,14 +1,26 @@
 #include "fs_walk.h"
 
 #include "fs_path.h"
+#include "temporary.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-TreeWalker::TreeWalker(const QByteArray &root, Depth depth)
+bool isFileOrDirectory(const WalkEntry &entry)
+{
+    if (entry.isDir)
+        return true;
+    struct stat st;
+    if (fstatat(entry.dirFd, entry.name, &st, 0) != 0)
+        return false;
+    return S_ISREG(st.st_mode) || S_ISDIR(st.st_mode);
+}
+
+TreeWalker::TreeWalker(const QByteArray &root, Depth depth, Temporaries temporaries)
     : m_root(root)
     , m_depth(depth)
+    , m_temporaries(temporaries)
 {
     const int rootFd = open(root.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (rootFd < 0)
@@ -48,7 +60,9 @@ bool TreeWalker::next()
             m_levels.removeLast();
             continue;
         }
-        if (ent->d_name[0] == '.')
+        const bool temporary = ent->d_name[0] == '.' && m_temporaries == ListTemporaries &&
+                               isTemporaryName(ent->d_name);
+        if (ent->d_name[0] == '.' && !temporary)
             continue;
         unsigned char type = ent->d_type;
         if (type == DT_UNKNOWN) {
@@ -64,7 +78,8 @@ bool TreeWalker::next()
         m_entry.name = ent->d_name;
         m_entry.isDir = type == DT_DIR;
         m_entry.isSymLink = type == DT_LNK;
-        m_descend = true;
+        m_entry.isTemporary = temporary;
+        m_descend = !temporary;
         return true;
     }
     return false;

@@ -3,29 +3,41 @@
 #include "fs_path.h"
 #include "fs_walk.h"
 #include "place_link.h"
+#include "unfold_dir_link.h"
 
 #include <QDebug>
 #include <QDir>
 #include <QFile>
 
-#include <sys/stat.h>
-
 namespace {
 
-// Only files and directories are mirrored; a link counts as what it points to.
-bool isFileOrDirectory(const WalkEntry &entry)
+enum class Outcome {
+    Kept,   // dst is a link that leads somewhere and stays as it is
+    Placed, // dst is as it should be now
+    Failed, // a link was due and could not be made
+};
+
+Outcome linkEntry(const WalkEntry &entry, const QByteArray &dst, const RunApps &run)
 {
-    if (entry.isDir)
-        return true;
-    struct stat st;
-    if (fstatat(entry.dirFd, entry.name, &st, 0) != 0)
-        return false;
-    return S_ISREG(st.st_mode) || S_ISDIR(st.st_mode);
+    const QByteArray current = absoluteLinkTarget(dst); // empty when dst is no link
+    if (!current.isEmpty() && existsFollowingLinks(dst)) {
+        if (current == entry.path)
+            return Outcome::Kept;
+        // Replacing another application's directory link would hide all its
+        // entries; a real directory holds both applications' entries.
+        if (entry.isDir && run.isOtherApp(current) && isDirectory(dst))
+            return unfoldDirLink(dst, current) ? Outcome::Placed : Outcome::Failed;
+        // The later application places this link again; keeping it spares an
+        // unchanged installation a rewrite on every run.
+        if (run.isLaterApp(current))
+            return Outcome::Kept;
+    }
+    return placeLink(entry.path, dst) ? Outcome::Placed : Outcome::Failed;
 }
 
 } // namespace
 
-void linkDir(const QString &source, const QString &target)
+void linkDir(const QString &source, const QString &target, const RunApps &run)
 {
     const QByteArray sourceDir = absoluteCleanPath(QFile::encodeName(source));
     if (!existsFollowingLinks(sourceDir))
@@ -41,13 +53,14 @@ void linkDir(const QString &source, const QString &target)
             continue;
         }
         const QByteArray dst = joinPath(targetDir, entry.relPath);
-        if (!placeLink(entry.path, dst))
+        const Outcome outcome = linkEntry(entry, dst, run);
+        if (outcome == Outcome::Failed)
             qDebug() << "link failed:" << QFile::decodeName(entry.path) << "=>"
                      << QFile::decodeName(dst);
         // Below a link at dst every entry would be reached through that link:
         // inside the application's own tree or another one's. Nothing there is
         // the system's to change, so such a subtree is not walked.
-        if (isSymLink(dst) && existsFollowingLinks(dst))
+        if (outcome == Outcome::Kept || (isSymLink(dst) && existsFollowingLinks(dst)))
             walker.skipChildren();
     }
 }

@@ -4,16 +4,21 @@
 #include "app_entries.h"
 #include "clean_link.h"
 #include "isolated_icons.h"
+#include "run_lock.h"
 #include "system_caches.h"
 
 #include <QCoreApplication>
 
 int main(int argc, char *argv[])
 {
+    // Held until exit: a second run waits here for this one to finish.
+    const RunLock lock;
     QCoreApplication app(argc, argv);
     cleanLink();
-    for (const QJsonObject &info : enumAppInfoList())
-        linkAppEntries(info);
+    const QList<QJsonObject> infos = enumAppInfoList();
+    RunApps run = runApps(infos);
+    for (run.current = 0; run.current < infos.size(); ++run.current)
+        linkAppEntries(infos.at(run.current), run);
     linkIsolatedIcons();
     updateSystemCaches();
     return 0;

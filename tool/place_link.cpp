@@ -1,10 +1,8 @@
 #include "place_link.h"
 
 #include "fs_path.h"
+#include "temporary.h"
 
-#include <QRandomGenerator>
-
-#include <cerrno>
 #include <cstdio>
 #include <unistd.h>
 
@@ -12,22 +10,14 @@ namespace {
 
 bool replaceLink(const QByteArray &src, const QByteArray &dst)
 {
-    // The temporary name begins with a dot, so no walk of the linker lists it.
-    const QByteArray dir = parentPath(dst);
-    for (int attempt = 0; attempt < 8; ++attempt) {
-        const QByteArray temporary =
-            joinPath(dir, ".app-entries-linker-" +
-                              QByteArray::number(QRandomGenerator::global()->generate64(), 16));
-        if (symlink(src.constData(), temporary.constData()) != 0) {
-            if (errno == EEXIST)
-                continue;
-            return false;
-        }
-        if (rename(temporary.constData(), dst.constData()) == 0)
-            return true;
-        unlink(temporary.constData());
+    const QByteArray temporary = makeTemporary(parentPath(dst), [&](const QByteArray &path) {
+        return symlink(src.constData(), path.constData()) == 0;
+    });
+    if (temporary.isEmpty())
         return false;
-    }
+    if (rename(temporary.constData(), dst.constData()) == 0)
+        return true;
+    unlink(temporary.constData());
     return false;
 }
 

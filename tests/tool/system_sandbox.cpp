@@ -11,6 +11,8 @@
 #include <sys/mount.h>
 #include <unistd.h>
 
+#include <vector>
+
 namespace {
 
 const QList<QByteArray> kOverlaid = {"/opt", "/usr/share", "/etc", "/usr/lib"};
@@ -75,7 +77,8 @@ bool SystemSandbox::setUp()
         mount("tmpfs", "/opt/apps", "tmpfs", 0, "mode=0755") != 0)
         return false;
     m_mounts.append("/opt/apps");
-    return true;
+    // The linker's run lock lives here, outside the overlaid directories.
+    return mountTmpfs("/run/lock", 0);
 }
 
 void SystemSandbox::tearDown()
@@ -123,16 +126,28 @@ QProcessEnvironment linkerEnvironment(const QString &messagePattern)
     return env;
 }
 
+QList<LinkerRun> runLinkers(const QList<QProcessEnvironment> &envs)
+{
+    std::vector<std::unique_ptr<QProcess>> processes;
+    for (const QProcessEnvironment &env : envs) {
+        processes.push_back(std::make_unique<QProcess>());
+        processes.back()->setProcessEnvironment(env.isEmpty() ? linkerEnvironment() : env);
+        processes.back()->start(QStringLiteral(LINKER_PATH), QStringList());
+    }
+    QList<LinkerRun> runs;
+    for (const auto &process : processes) {
+        LinkerRun run;
+        if (process->waitForFinished(300000)) {
+            run.crashed = process->exitStatus() != QProcess::NormalExit;
+            run.exitCode = process->exitCode();
+            run.standardError = process->readAllStandardError();
+        }
+        runs.append(run);
+    }
+    return runs;
+}
+
 LinkerRun runLinker(const QProcessEnvironment &env)
 {
-    QProcess process;
-    process.setProcessEnvironment(env.isEmpty() ? linkerEnvironment() : env);
-    process.start(QStringLiteral(LINKER_PATH), QStringList());
-    LinkerRun run;
-    if (!process.waitForFinished(300000))
-        return run;
-    run.crashed = process.exitStatus() != QProcess::NormalExit;
-    run.exitCode = process.exitCode();
-    run.standardError = process.readAllStandardError();
-    return run;
+    return runLinkers({env}).first();
 }

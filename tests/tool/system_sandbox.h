@@ -10,7 +10,8 @@
 // Lets a test run the linker against the real fixed paths without touching the
 // host: the test process moves into a private mount namespace once, and each
 // test gets copy-on-write overlays over /opt, /usr/share, /etc and /usr/lib,
-// with an empty /opt/apps, that vanish when the test ends.
+// with an empty /opt/apps and an empty /run/lock, that vanish when the test
+// ends.
 class SystemSandbox
 {
 public:
@@ -44,6 +45,8 @@ struct LinkerRun
 
 // Runs the real app-entries-linker binary with env as its environment.
 LinkerRun runLinker(const QProcessEnvironment &env = QProcessEnvironment());
+// Starts one run for each environment at once and waits for all of them.
+QList<LinkerRun> runLinkers(const QList<QProcessEnvironment> &envs);
 
 // The environment tests run the linker in: the test's own, without Qt's
 // message and logging variables, with extra set.

@@ -66,6 +66,23 @@ private Q_SLOTS:
         QVERIFY(isLink(m_dir + "/.cache/inside"));
     }
 
+    void removesWhatAnInterruptedRunLeft()
+    {
+        // A replacement link and a directory being built, deep and at the top.
+        writeFile(m_dir + "/real.page");
+        makeLink(m_dir + "/real.page", m_dir + "/.app-entries-linker-1f");
+        makeLink(m_dir + "/real.page", m_dir + "/C/.app-entries-linker-2e/real.page");
+        makeLink("gone", m_dir + "/C/.app-entries-linker-2e/dead.page");
+        // Not the linker's: another dot name, and a temporary holding a file.
+        makeLink(m_dir + "/real.page", m_dir + "/.app-entries-linker");
+        writeFile(m_dir + "/.app-entries-linker-3d/file");
+
+        QCOMPARE(removeDeadLinks(m_dir), QList<QByteArray>({m_dir + "/.app-entries-linker-3d"}));
+        QCOMPARE(snapshot(m_dir).keys(),
+                 QList<QByteArray>({".app-entries-linker", ".app-entries-linker-3d",
+                                    ".app-entries-linker-3d/file", "C", "real.page"}));
+    }
+
     void neverWalksIntoDirectoryLinks()
     {
         const QByteArray app = m_dir + "-app/help/foo";

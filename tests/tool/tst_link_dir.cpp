@@ -24,7 +24,25 @@ private:
     QByteArray m_src;
     QByteArray m_dst;
 
-    void link() { linkDir(QFile::decodeName(m_src), QFile::decodeName(m_dst)); }
+    void link() { linkDir(QFile::decodeName(m_src), QFile::decodeName(m_dst), RunApps()); }
+
+    QByteArray appsDir() const { return m_src.left(m_src.lastIndexOf('/')) + "/apps"; }
+    QByteArray entriesRoot(const QByteArray &app) const
+    {
+        return appsDir() + "/" + app + "/entries";
+    }
+
+    // Links the "help" directory of each application into the target, in
+    // order, as one run over these applications does.
+    void linkRun(const QList<QByteArray> &apps)
+    {
+        RunApps run;
+        for (const QByteArray &app : apps)
+            run.apps.append({entriesRoot(app), {entriesRoot(app) + "/help"}});
+        for (run.current = 0; run.current < apps.size(); ++run.current)
+            linkDir(QFile::decodeName(run.apps.at(run.current).linkedDirs.first()),
+                    QFile::decodeName(m_dst), run);
+    }
 
 private Q_SLOTS:
     // Names that are not UTF-8 are beyond QTemporaryDir's own removal.
@@ -43,7 +61,7 @@ private Q_SLOTS:
     void missingSourceDoesNothing()
     {
         MessageLog log;
-        linkDir(QFile::decodeName(m_src + "-missing"), QFile::decodeName(m_dst));
+        linkDir(QFile::decodeName(m_src + "-missing"), QFile::decodeName(m_dst), RunApps());
         QVERIFY(!lexists(m_dst.left(m_dst.lastIndexOf('/'))));
         QVERIFY(log.lines().isEmpty());
     }
@@ -113,6 +131,96 @@ private Q_SLOTS:
         QVERIFY(log.lines().isEmpty());
     }
 
+    void keepsEveryApplicationOfASharedDirectory_data()
+    {
+        using Names = QList<QByteArray>;
+        QTest::addColumn<Names>("earlierRun");
+        QTest::addColumn<Names>("apps");
+        QTest::addColumn<Names>("files"); // "<app>/<path below help>", in the order of apps
+        QTest::newRow("two share C")
+            << Names() << Names{"a", "b"}
+            << Names{"a/C/a/index.page", "a/C/a/figures/x.png", "b/C/b/index.page"};
+        QTest::newRow("three share a translation directory")
+            << Names() << Names{"a", "b", "c"}
+            << Names{"a/mjw/LC_MESSAGES/a.mo", "b/mjw/LC_MESSAGES/b.mo", "c/mjw/LC_MESSAGES/c.mo"};
+        QTest::newRow("same files, later wins")
+            << Names() << Names{"a", "b"}
+            << Names{"a/x.desktop", "a/C/shared.page", "a/C/a.page", "b/x.desktop",
+                     "b/C/shared.page"};
+        QTest::newRow("nested directories both ship")
+            << Names() << Names{"a", "b"}
+            << Names{"a/C/book/index.page", "a/C/book/figures/a.png", "b/C/book/b.page",
+                     "b/C/book/figures/b.png"};
+        QTest::newRow("earlier app joins a later one's directory")
+            << Names{"b"} << Names{"a", "b"}
+            << Names{"a/C/a/index.page", "a/C/shared.page", "b/C/b/index.page", "b/C/shared.page"};
+    }
+
+    void keepsEveryApplicationOfASharedDirectory()
+    {
+        QFETCH(QList<QByteArray>, earlierRun);
+        QFETCH(QList<QByteArray>, apps);
+        QFETCH(QList<QByteArray>, files);
+        QMap<QByteArray, QByteArray> shown; // path below the target -> content it must show
+        for (const QByteArray &file : files) {
+            const qsizetype slash = file.indexOf('/');
+            writeFile(entriesRoot(file.left(slash)) + "/help" + file.mid(slash), file);
+            shown.insert(file.mid(slash), file);
+        }
+        makeDir(m_dst);
+        if (!earlierRun.isEmpty())
+            linkRun(earlierRun);
+        MessageLog log;
+        linkRun(apps);
+
+        for (auto it = shown.begin(); it != shown.end(); ++it) {
+            QFile file(QFile::decodeName(m_dst + it.key()));
+            QVERIFY2(file.open(QIODevice::ReadOnly), it.key().constData());
+            QCOMPARE(file.readAll(), it.value());
+        }
+        const auto first = snapshot(m_dst);
+        QMap<QByteArray, unsigned long> inodes;
+        for (const QByteArray &rel : first.keys()) {
+            QVERIFY2(!rel.startsWith('.') && !rel.contains("/."), rel.constData());
+            inodes.insert(rel, inode(m_dst + "/" + rel));
+        }
+        linkRun(apps);
+        QCOMPARE(snapshot(m_dst), first);
+        for (auto it = inodes.begin(); it != inodes.end(); ++it)
+            QCOMPARE(inode(m_dst + "/" + it.key()), it.value());
+        QVERIFY(log.lines().isEmpty());
+    }
+
+    void replacesLinksOfOthers_data()
+    {
+        QTest::addColumn<QByteArray>("foreign"); // what the link points at, below the apps
+        QTest::addColumn<QByteArray>("entry");   // the entry of the application "a"
+        QTest::newRow("directory outside every application")
+            << QByteArray("elsewhere/help/C") << QByteArray("C");
+        QTest::newRow("directory of an application not in the run")
+            << QByteArray("gone/entries/help/C") << QByteArray("C");
+        QTest::newRow("directory a later application does not link")
+            << QByteArray("b/entries/unlinked/C") << QByteArray("C");
+        QTest::newRow("file a later application does not link")
+            << QByteArray("b/entries/unlinked/x.desktop") << QByteArray("x.desktop");
+    }
+
+    void replacesLinksOfOthers()
+    {
+        QFETCH(QByteArray, foreign);
+        QFETCH(QByteArray, entry);
+        const bool isFile = entry.endsWith(".desktop");
+        const QByteArray target = appsDir() + "/" + foreign;
+        writeFile(isFile ? target : target + "/foreign.page");
+        makeLink(target, m_dst + "/" + entry);
+        writeFile(entriesRoot("a") + "/help/" + entry + (isFile ? "" : "/a.page"));
+        const QByteArray owner = appsDir() + "/" + foreign.left(foreign.indexOf('/'));
+        const auto before = snapshot(owner);
+        linkRun({"a", "b"});
+        QCOMPARE(readLink(m_dst + "/" + entry), entriesRoot("a") + "/help/" + entry);
+        QCOMPARE(snapshot(owner), before);
+    }
+
     void skipsDotNamesSpecialFilesAndDanglingLinks()
     {
         writeFile(m_src + "/.hidden.desktop");
@@ -166,9 +274,10 @@ private Q_SLOTS:
         QStringList expected;
         for (const QString &rel :
              {QStringLiteral("dir"), QStringLiteral("dir/inner.so"), QStringLiteral("plugin.so")})
-            expected.append(QStringLiteral("void linkDir(const QString&, const QString&)|"
-                                           "link failed: \"%1/%2\" => \"%3/%2\"")
-                                .arg(src, rel, dst));
+            expected.append(
+                QStringLiteral("void linkDir(const QString&, const QString&, const RunApps&)|"
+                               "link failed: \"%1/%2\" => \"%3/%2\"")
+                    .arg(src, rel, dst));
         QStringList lines = log.lines();
         lines.sort();
         QCOMPARE(lines, expected);
@@ -216,7 +325,7 @@ private Q_SLOTS:
         makeDir(m_dst);
         const QString cwd = QDir::currentPath();
         QDir::setCurrent(QFile::decodeName(m_src.left(m_src.lastIndexOf('/'))));
-        linkDir(QStringLiteral("./src/"), QStringLiteral("sys/../sys//target"));
+        linkDir(QStringLiteral("./src/"), QStringLiteral("sys/../sys//target"), RunApps());
         QDir::setCurrent(cwd);
         QCOMPARE(readLink(m_dst + "/f.txt"), m_src + "/f.txt");
     }

@@ -3,6 +3,7 @@
 
 #include "app_entries.h"
 #include "clean_link.h"
+#include "fs_path.h"
 #include "isolated_icons.h"
 #include "message_log.h"
 #include "system_sandbox.h"
@@ -13,6 +14,8 @@
 #include <QProcess>
 #include <QTest>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -53,6 +56,42 @@ QStringList lines(const QByteArray &output)
     return result;
 }
 
+// Applications that share help/C and a translation directory, ship the same
+// two files, and have a browser plug-in each (a triplet query per application).
+void installSharingApps(const QList<QByteArray> &apps)
+{
+    for (const QByteArray &app : apps) {
+        installApp(app);
+        const QByteArray e = entries(app);
+        for (const QByteArray &file :
+             {"/help/C/" + app + "/figures/" + app + ".png",
+              "/locale/mjw/LC_MESSAGES/" + app + ".mo",
+              QByteArray("/locale/mjw/LC_MESSAGES/shared.mo"),
+              QByteArray("/applications/shared.desktop"), "/plugins/browser/" + app + ".so"})
+            writeFile(e + file, app);
+    }
+}
+
+QByteArray contentOf(const QByteArray &path)
+{
+    QFile file(QFile::decodeName(path));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+}
+
+// Every file of these applications shows at its system path; a file that all
+// of them ship shows the last one's.
+void verifyVisible(const QList<QByteArray> &apps)
+{
+    for (const QByteArray &app : apps) {
+        for (const QByteArray &path : {"/usr/share/help/C/" + app + "/figures/" + app + ".png",
+                                       "/usr/share/locale/mjw/LC_MESSAGES/" + app + ".mo",
+                                       "/usr/lib/mozilla/plugins/" + app + ".so"})
+            QCOMPARE(contentOf(path), app);
+    }
+    QCOMPARE(contentOf("/usr/share/locale/mjw/LC_MESSAGES/shared.mo"), apps.last());
+    QCOMPARE(contentOf("/usr/share/applications/shared.desktop"), apps.last());
+}
+
 // Only the links of a snapshot: caches are rewritten by every run.
 QMap<QByteArray, QByteArray> linksOf(const QMap<QByteArray, QByteArray> &tree)
 {
@@ -74,6 +113,78 @@ private:
     SystemSandbox m_sandbox;
     QByteArray m_triplet;
 
+    void prepareSystem()
+    {
+        QVERIFY2(m_sandbox.setUp(), "cannot mount the overlays of the sandbox");
+        // Target directories a bare system may lack; linkDir creates only parents.
+        for (const QByteArray &dir :
+             {QByteArray("/usr/share/GConf"), QByteArray("/usr/share/doc"),
+              QByteArray("/usr/share/fcitx"), QByteArray("/usr/share/fonts"),
+              QByteArray("/usr/share/help"), QByteArray("/usr/share/locale"),
+              QByteArray("/usr/share/polkit-1"), QByteArray("/usr/share/dbus-1/services"),
+              QByteArray("/usr/share/glib-2.0/schemas"),
+              QByteArray("/usr/share/icons/hicolor/scalable/apps"), QByteArray("/etc/fonts/conf.d"),
+              QByteArray("/etc/xdg/autostart"), QByteArray("/usr/lib/mozilla/plugins"),
+              "/usr/lib/" + m_triplet + "/fcitx"})
+            makeDir(dir);
+    }
+
+    void freshSystem()
+    {
+        m_sandbox.tearDown();
+        prepareSystem();
+    }
+
+    // Every link the runs made, by its system path.
+    QMap<QByteArray, QByteArray> linkState() const
+    {
+        QMap<QByteArray, QByteArray> state;
+        for (const QByteArray point : {"/usr/share", "/etc", "/usr/lib"}) {
+            const auto links = linksOf(snapshot(m_sandbox.upperDir(point)));
+            for (auto it = links.begin(); it != links.end(); ++it)
+                state.insert(point + "/" + it.key(), it.value());
+        }
+        return state;
+    }
+
+    // The links one clean run makes for these applications; leaves a fresh system.
+    QMap<QByteArray, QByteArray> stateOfOneRun(const QList<QByteArray> &apps)
+    {
+        installSharingApps(apps);
+        runAndExpectExitZero();
+        const auto state = linkState();
+        freshSystem();
+        return state;
+    }
+
+    void expectSecondRunChangesNothing()
+    {
+        const auto before = linkState();
+        QMap<QByteArray, unsigned long> inodes;
+        for (const QByteArray &path : before.keys())
+            inodes.insert(path, inode(path));
+        const LinkerRun run = runLinker();
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.standardError, QByteArray());
+        QCOMPARE(linkState(), before);
+        for (auto it = inodes.begin(); it != inodes.end(); ++it)
+            QCOMPARE(inode(it.key()), it.value());
+    }
+
+    // An environment whose PATH finds the given tools (name, shell script) first.
+    QProcessEnvironment withTools(const QList<QPair<QByteArray, QByteArray>> &tools) const
+    {
+        const QByteArray bin = m_sandbox.upperDir("/opt") + "-wrappers";
+        for (const auto &tool : tools) {
+            writeFile(bin + "/" + tool.first, "#!/bin/sh\n" + tool.second);
+            chmod((bin + "/" + tool.first).constData(), 0755);
+        }
+        QProcessEnvironment env = linkerEnvironment();
+        env.insert(QStringLiteral("PATH"),
+                   QFile::decodeName(bin) + QLatin1Char(':') + env.value(QStringLiteral("PATH")));
+        return env;
+    }
+
     void runAndExpectExitZero(const QProcessEnvironment &env = QProcessEnvironment())
     {
         const LinkerRun run = runLinker(env);
@@ -90,22 +201,7 @@ private Q_SLOTS:
         QVERIFY(!m_triplet.isEmpty());
     }
 
-    void init()
-    {
-        QVERIFY2(m_sandbox.setUp(), "cannot mount the overlays of the sandbox");
-        // Target directories a bare system may lack; linkDir creates only parents.
-        for (const QByteArray &dir :
-             {QByteArray("/usr/share/GConf"), QByteArray("/usr/share/doc"),
-              QByteArray("/usr/share/fcitx"), QByteArray("/usr/share/fonts"),
-              QByteArray("/usr/share/help"), QByteArray("/usr/share/locale"),
-              QByteArray("/usr/share/polkit-1"), QByteArray("/usr/share/dbus-1/services"),
-              QByteArray("/usr/share/glib-2.0/schemas"),
-              QByteArray("/usr/share/icons/hicolor/scalable/apps"), QByteArray("/etc/fonts/conf.d"),
-              QByteArray("/etc/xdg/autostart"), QByteArray("/usr/lib/mozilla/plugins"),
-              "/usr/lib/" + m_triplet + "/fcitx"})
-            makeDir(dir);
-    }
-
+    void init() { prepareSystem(); }
     void cleanup() { m_sandbox.tearDown(); }
 
     void removesDanglingLinksBeforeLinking()
@@ -252,10 +348,109 @@ private Q_SLOTS:
         runAndExpectExitZero();
         QCOMPARE(readLink("/usr/share/applications/shared.desktop"),
                  entries("Beta") + "/applications/shared.desktop");
-        QCOMPARE(readLink("/usr/share/help/shared"), entries("Beta") + "/help/shared");
+        QCOMPARE(readLink("/usr/share/help/shared/page"), entries("Beta") + "/help/shared/page");
         QCOMPARE(readLink("/usr/share/applications/real.desktop"),
                  entries("real-id") + "/applications/real.desktop");
         QVERIFY(!lexists("/usr/share/applications/wrapper.desktop"));
+    }
+
+    void sharedDirectoriesKeepEveryApplication_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("apps");
+        QTest::newRow("two") << QList<QByteArray>{"alpha", "beta"};
+        QTest::newRow("three") << QList<QByteArray>{"alpha", "beta", "gamma"};
+    }
+
+    void sharedDirectoriesKeepEveryApplication()
+    {
+        QFETCH(QList<QByteArray>, apps);
+        // The system has /usr/share/help and /usr/share/locale, but no C or mjw in them.
+        removeTree("/usr/share/help/C");
+        removeTree("/usr/share/locale/mjw");
+        installSharingApps(apps);
+        const LinkerRun run = runLinker();
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.standardError, QByteArray());
+        verifyVisible(apps);
+        expectSecondRunChangesNothing();
+
+        removeTree("/opt/apps/" + apps.takeFirst());
+        runAndExpectExitZero();
+        verifyVisible(apps);
+        for (const QByteArray &link : linkState().keys())
+            QVERIFY2(existsFollowingLinks(link), link.constData());
+    }
+
+    void interruptedAndOverlappingRunsLeaveOneRunsState()
+    {
+        const QList<QByteArray> apps = {"alpha", "beta", "gamma"};
+        const auto oneRun = stateOfOneRun(apps);
+        installSharingApps(apps);
+        // A run that dies at its third triplet query, in beta's plug-in rows.
+        const QByteArray log = m_sandbox.upperDir("/opt") + "-queries";
+        const QByteArray record = "echo \"$RUN\" >> '" + log + "'\n";
+        const QByteArray answer = "echo " + m_triplet + "\n";
+        const LinkerRun killed =
+            runLinker(withTools({{"gcc", record + "[ $(wc -l < '" + log +
+                                             "') -lt 3 ] || kill -KILL $PPID\n" + answer}}));
+        QVERIFY(killed.crashed);
+        QCOMPARE(contentOf("/usr/share/help/C/beta/figures/beta.png"), QByteArray("beta"));
+        QVERIFY(!lexists("/usr/share/help/C/gamma"));
+
+        // Then two runs at once, with slow triplet queries that record which run asked.
+        QFile::remove(QFile::decodeName(log));
+        QProcessEnvironment first = withTools({{"gcc", record + "sleep 0.2\n" + answer}});
+        QProcessEnvironment second = first;
+        first.insert(QStringLiteral("RUN"), QStringLiteral("1"));
+        second.insert(QStringLiteral("RUN"), QStringLiteral("2"));
+        for (const LinkerRun &run : runLinkers({first, second})) {
+            QCOMPARE(run.exitCode, 0);
+            QCOMPARE(run.standardError, QByteArray());
+        }
+        QCOMPARE(linkState(), oneRun);
+        for (const QByteArray point : {"/usr/share", "/etc", "/usr/lib"}) {
+            for (const QByteArray &rel : snapshot(m_sandbox.upperDir(point)).keys())
+                QVERIFY2(!rel.contains(".app-entries-linker"), rel.constData());
+        }
+        // All four queries of one run (cleanup, three plug-in rows) before the other's.
+        const QByteArray order = contentOf(log).replace('\n', "");
+        QCOMPARE(order.size(), 8);
+        QVERIFY2(order.startsWith(QByteArray(4, order.at(0))) && order.count(order.at(0)) == 4,
+                 order.constData());
+    }
+
+    void failedUnfoldingKeepsTheLink()
+    {
+        installApp("alpha");
+        installApp("beta");
+        writeFile(entries("alpha") + "/help/C/one/index.page");
+        writeFile(entries("alpha") + "/help/C/two/index.page");
+        writeFile(entries("beta") + "/help/C/beta/index.page");
+        // Inodes for the root, alpha's link, the new directory and one link in it.
+        QVERIFY(m_sandbox.mountTmpfs("/usr/share/help", 4));
+        makeLink(entries("alpha") + "/help/C", "/usr/share/help/C");
+
+        const LinkerRun run = runLinker();
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY(run.standardError.contains(
+            R"(link failed: "/opt/apps/beta/entries/help/C" => "/usr/share/help/C")"));
+        QCOMPARE(snapshot("/usr/share/help"),
+                 (QMap<QByteArray, QByteArray>{{"C", "-> " + entries("alpha") + "/help/C"}}));
+    }
+
+    void lockFileThatOthersCanOpenHoldsNoRunUp()
+    {
+        // A user could have made it and be holding it locked.
+        const QByteArray lock = "/run/lock/app-entries-linker.lock";
+        const int held = open(lock.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        QVERIFY(held >= 0 && flock(held, LOCK_EX) == 0);
+        const LinkerRun run = runLinker();
+        close(held);
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.standardError, QByteArray());
+        struct stat st;
+        QVERIFY(lstat(lock.constData(), &st) == 0 && S_ISREG(st.st_mode));
+        QCOMPARE(st.st_mode & 0777, mode_t(0600));
     }
 
     void neverReplacesRealFiles()
@@ -284,23 +479,8 @@ private Q_SLOTS:
         writeFile(entries("alpha") + "/icons/alpha.svg");
         writeFile(entries("alpha") + "/plugins/browser/a.so");
         runAndExpectExitZero();
-
-        QMap<QByteArray, QMap<QByteArray, QByteArray>> before;
-        QMap<QByteArray, unsigned long> inodes;
-        for (const QByteArray point : {"/usr/share", "/etc", "/usr/lib"}) {
-            before.insert(point, linksOf(snapshot(m_sandbox.upperDir(point))));
-            for (const QByteArray &rel : before.value(point).keys())
-                inodes.insert(point + "/" + rel, inode(point + "/" + rel));
-        }
-        QVERIFY(before.value("/usr/share").size() >= 4);
-
-        const LinkerRun run = runLinker();
-        QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.standardError, QByteArray());
-        for (const QByteArray point : {"/usr/share", "/etc", "/usr/lib"})
-            QCOMPARE(linksOf(snapshot(m_sandbox.upperDir(point))), before.value(point));
-        for (auto it = inodes.begin(); it != inodes.end(); ++it)
-            QCOMPARE(inode(it.key()), it.value());
+        QVERIFY(linkState().size() >= 6);
+        expectSecondRunChangesNothing();
     }
 
     void ignoresNamesBeginningWithADot()
@@ -517,18 +697,15 @@ private Q_SLOTS:
 
     void runsTheFourCacheCommandsInOrder()
     {
-        const QByteArray bin = m_sandbox.upperDir("/opt") + "-wrappers";
-        const QByteArray log = bin + "/calls";
+        const QByteArray log = m_sandbox.upperDir("/opt") + "-calls";
+        QList<QPair<QByteArray, QByteArray>> tools;
         for (const QByteArray tool : {"glib-compile-schemas", "update-desktop-database",
                                       "update-mime-database", "update-icon-caches"}) {
             // Each records its call; the first one fails, which must not stop the others.
-            writeFile(bin + "/" + tool, "#!/bin/sh\necho \"" + tool + " $*\" >> '" + log + "'\n[ " +
-                                            tool + " != glib-compile-schemas ]\n");
-            QCOMPARE(chmod((bin + "/" + tool).constData(), 0755), 0);
+            tools.append({tool, "echo \"" + tool + " $*\" >> '" + log + "'\n[ " + tool +
+                                    " != glib-compile-schemas ]\n"});
         }
-        QProcessEnvironment env = linkerEnvironment();
-        env.insert(QStringLiteral("PATH"),
-                   QFile::decodeName(bin) + QLatin1Char(':') + env.value(QStringLiteral("PATH")));
+        const QProcessEnvironment env = withTools(tools);
         runAndExpectExitZero(env);
         QFile calls(QFile::decodeName(log));
         QVERIFY(calls.open(QIODevice::ReadOnly));

@@ -1,0 +1,57 @@
+#include "temporary.h"
+
+#include "fs_path.h"
+
+#include <QRandomGenerator>
+
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr char kPrefix[] = ".app-entries-linker-";
+
+// Removes the symbolic links in the open directory fd, and nothing else.
+void removeLinksIn(int fd)
+{
+    DIR *dir = fdopendir(fd);
+    if (!dir) {
+        close(fd);
+        return;
+    }
+    while (const dirent *ent = readdir(dir)) {
+        struct stat st;
+        if (fstatat(fd, ent->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode))
+            unlinkat(fd, ent->d_name, 0);
+    }
+    closedir(dir);
+}
+
+} // namespace
+
+bool isTemporaryName(const char *name)
+{
+    return std::strncmp(name, kPrefix, sizeof kPrefix - 1) == 0;
+}
+
+QByteArray temporaryPath(const QByteArray &dir)
+{
+    return joinPath(dir,
+                    kPrefix + QByteArray::number(QRandomGenerator::global()->generate64(), 16));
+}
+
+bool removeTemporary(int dirFd, const char *name)
+{
+    if (unlinkat(dirFd, name, 0) == 0)
+        return true;
+    if (errno != EISDIR)
+        return false;
+    const int fd = openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    removeLinksIn(fd);
+    return unlinkat(dirFd, name, AT_REMOVEDIR) == 0;
+}
