@@ -38,7 +38,9 @@ int main(int argc, char *argv[])
         return 2;
     }
 
-    SessionDaemonApplication app(argc, argv);
+    // Made before anything logs, so that its rules govern every message and
+    // Qt itself never applies QT_LOGGING_RULES (the watcher removes it).
     const LogRulesWatcher logRules(nullptr);
+    SessionDaemonApplication app(argc, argv);
     return SessionDaemonApplication::exec();
 }
