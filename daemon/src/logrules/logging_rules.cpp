@@ -15,9 +15,10 @@ const std::pair<QLatin1String, QtMsgType> kLevels[] = {
 };
 
 // The rules in force and the filter that ran before ours. Qt calls category
-// filters from any thread that creates a category.
+// filters from any thread that creates a category, until the very end of the
+// process, so the rules are never destroyed.
 std::mutex g_mutex;
-LoggingRules g_enforced;
+LoggingRules &g_enforced = *new LoggingRules;
 std::atomic<QLoggingCategory::CategoryFilter> g_qtFilter{nullptr};
 
 void filterCategory(QLoggingCategory *category)
