@@ -1,6 +1,9 @@
 // session-plugin-host: a minimal session service manager. It loads one
 // plug-in library, registers it, runs the event loop and unregisters it on
-// SIGTERM or SIGINT.
+// SIGTERM or SIGINT. The logging rules of QT_LOGGING_RULES and of the store's
+// configuration key "log_rules" govern the whole process, plug-in included.
+
+#include "log_rules_watcher.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -57,6 +60,8 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "session-plugin-host: expected one plug-in path (see --help)\n");
         return 2;
     }
+
+    const LogRulesWatcher logRules(nullptr);
 
     // The plug-in's singletons live until the process ends and keep GLib
     // callbacks registered, so its code stays mapped after unloading.

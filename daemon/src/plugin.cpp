@@ -2,9 +2,8 @@
 
 #include "appstore_daemon_interface.h"
 #include "dbus_interface.h"
+#include "translation.h"
 
-#include <QCoreApplication>
-#include <QLocale>
 #include <QTranslator>
 
 namespace {
@@ -16,12 +15,7 @@ QTranslator *g_translator = nullptr;
 void loadTranslation()
 {
     g_translator = new QTranslator(nullptr);
-    const QString path = QStringLiteral("/usr/share/ostrel-yarl-appstore-client/translations/"
-                                        "ostrel-yarl-appstore-client_%1.qm")
-                             .arg(QLocale::system().name());
-    // Empty, not null, delimiters and suffix: exactly this file, no fallbacks.
-    g_translator->load(path, QString(), QStringLiteral(""), QStringLiteral(""));
-    QCoreApplication::installTranslator(g_translator);
+    loadStoreTranslation(g_translator);
 }
 
 template <typename T> void scheduleDeletion(T *&object)

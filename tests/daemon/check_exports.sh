@@ -1,19 +1,24 @@
 #!/usr/bin/env bash
 # Checks what the plug-in library exports: the plain C names its host and
-# users rely on, and none of its internals (platform layers, helpers).
+# users rely on, the members of its exported classes given as demangled
+# names (Class::member(args)), and none of its internals (platform layers,
+# helpers).
 set -euo pipefail
 lib=$1
 shift
 symbols=$(nm -D --defined-only "$lib" | awk '{print $3}')
+demangled=$(c++filt <<<"$symbols")
 status=0
 for name in "$@"; do
-    if ! grep -qx "$name" <<<"$symbols"; then
-        echo "missing unmangled export: $name"
-        status=1
+    if [[ $name == *::* ]]; then
+        grep -qxF "$name" <<<"$demangled" && continue
+    elif grep -qx "$name" <<<"$symbols"; then
+        continue
     fi
+    echo "missing export: $name"
+    status=1
 done
-internal=$(c++filt <<<"$symbols" |
-    grep -E 'Vmo::|VGioSettings|GVariantQVariant|escapeProxyCredential|DBusInterface|Guard|^g_|^dconf_' || true)
+internal=$(grep -E 'Vmo::|VGioSettings|GVariantQVariant|escapeProxyCredential|DBusInterface|Guard|LoggingRules|loadStoreTranslation|^g_|^dconf_|^sd_' <<<"$demangled" || true)
 if [ -n "$internal" ]; then
     echo "internal symbols exported:"
     echo "$internal"
