@@ -27,3 +27,6 @@ bool isDirectory(const QByteArray &path);
 
 // Whether path itself is a symbolic link.
 bool isSymLink(const QByteArray &path);
+
+// Whether a and b lead to the same file when symbolic links are followed.
+bool isSameFile(const QByteArray &a, const QByteArray &b);

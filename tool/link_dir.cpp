@@ -23,6 +23,11 @@ Outcome linkEntry(const WalkEntry &entry, const QByteArray &dst, const RunApps &
     if (!current.isEmpty() && existsFollowingLinks(dst)) {
         if (current == entry.path)
             return Outcome::Kept;
+        // dst already shows the entry. Where the source is reached through dst
+        // itself (an entries tree that leads back into the system directory), a
+        // link to it would point at itself.
+        if (isSameFile(entry.path, dst))
+            return Outcome::Kept;
         // Replacing another application's directory link would hide all its
         // entries; a real directory holds both applications' entries.
         if (entry.isDir && run.isOtherApp(current) && isDirectory(dst))

@@ -221,6 +221,32 @@ private Q_SLOTS:
         QCOMPARE(snapshot(owner), before);
     }
 
+    void keepsTheLinksASourceLeadsBackTo_data()
+    {
+        QTest::addColumn<bool>("wholeSource");
+        QTest::newRow("source directory is the target") << true;
+        QTest::newRow("entry links back to the target") << false;
+    }
+
+    void keepsTheLinksASourceLeadsBackTo()
+    {
+        // A link to the source would point at itself: the system's link stays.
+        QFETCH(bool, wholeSource);
+        writeFile(m_dst + "/real.desktop", "system");
+        makeLink(m_dst + "/real.desktop", m_dst + "/sys.desktop");
+        if (wholeSource) {
+            removeTree(m_src);
+            makeLink(m_dst, m_src);
+        } else {
+            makeLink("../sys/target/sys.desktop", m_src + "/sys.desktop");
+        }
+        MessageLog log;
+        link();
+        QCOMPARE(readLink(m_dst + "/sys.desktop"), m_dst + "/real.desktop");
+        QCOMPARE(snapshot(m_dst).keys(), QList<QByteArray>({"real.desktop", "sys.desktop"}));
+        QVERIFY(log.lines().isEmpty());
+    }
+
     void skipsDotNamesSpecialFilesAndDanglingLinks()
     {
         writeFile(m_src + "/.hidden.desktop");

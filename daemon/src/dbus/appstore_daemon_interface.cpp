@@ -1,5 +1,6 @@
 #include "appstore_daemon_interface.h"
 
+#include "current_user.h"
 #include "guard.h"
 #include "plugin.h"
 #include "proxy_url.h"
@@ -13,10 +14,7 @@
 #include <QDBusInterface>
 #include <QDBusMessage>
 #include <QJsonDocument>
-#include <QJsonObject>
-#include <QJsonParseError>
 
-#include <pwd.h>
 #include <unistd.h>
 
 namespace {
@@ -26,12 +24,6 @@ const QString kDaemonPath = QStringLiteral("/appstore");
 const QString kDaemonInterface = QStringLiteral("com.yarl.appstore.daemon.interface");
 const QString kLockService = QStringLiteral("org.ostrel.kse.LockService1");
 const QString kLockPath = QStringLiteral("/org/ostrel/kse/LockService1");
-
-QString userNameOf(uid_t uid)
-{
-    const passwd *entry = getpwuid(uid);
-    return entry ? QString::fromLocal8Bit(entry->pw_name).trimmed() : QString();
-}
 
 } // namespace
 
@@ -93,10 +85,9 @@ void AppstoreDaemonInterface::initDBusConnections()
 
 void AppstoreDaemonInterface::getLogName()
 {
-    if (const char *login = getlogin())
-        m_userName = QString::fromLocal8Bit(login).trimmed();
+    m_userName = processLoginName();
     if (m_userName.isEmpty())
-        m_userName = userNameOf(getuid());
+        m_userName = passwordEntryName(getuid());
     if (!m_userName.isEmpty())
         return;
 
@@ -108,18 +99,7 @@ void AppstoreDaemonInterface::getLogName()
         qCWarning(logMain) << "CurrentUser replied without arguments";
         return;
     }
-    const QByteArray text = reply.arguments().constFirst().toByteArray();
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(text, &error);
-    if (error.error != QJsonParseError::NoError || !document.isObject()) {
-        qCWarning(logMain) << "Parse CurrentUser failed:" << error.errorString() << text;
-        return;
-    }
-    const QJsonObject user = document.object();
-    if (user.contains(QLatin1String("Name")))
-        m_userName = user.value(QLatin1String("Name")).toString().trimmed();
-    if (m_userName.isEmpty() && user.contains(QLatin1String("Uid")))
-        m_userName = userNameOf(uid_t(user.value(QLatin1String("Uid")).toInt(0)));
+    m_userName = currentUserName(reply.arguments().constFirst().toByteArray());
 }
 
 QString AppstoreDaemonInterface::cachedEnvironmentJson() const

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <sys/types.h>
+
+// The login name of this process (getlogin), trimmed; empty without one.
+QString processLoginName();
+
+// The user name of the password entry of uid, trimmed; empty without one.
+QString passwordEntryName(uid_t uid);
+
+// The login name in the lock service's answer to "CurrentUser": the text of a
+// JSON object whose "Name" (a string) is the name, or, where that is missing
+// or empty, whose "Uid" (a number) names the password entry to take it from.
+// Empty when neither gives one; text that is not a JSON object is logged as a
+// warning with the parser's error and the text.
+QString currentUserName(const QByteArray &reply);

@@ -1,0 +1,107 @@
+#include "input_tree.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+namespace {
+
+const QByteArray kAppsRoot = "/opt/apps";
+const QByteArray kSystemPrefix = "system-";
+
+bool isCleanRelative(const QByteArray &path)
+{
+    const QList<QByteArray> names = path.split('/');
+    return std::none_of(names.begin(), names.end(), [](const QByteArray &name) {
+        return name.isEmpty() || name == "." || name == "..";
+    });
+}
+
+// Makes the missing directories above path, and fails where a name on the
+// way is a symbolic link or anything else but a directory.
+bool makeParents(const QByteArray &path)
+{
+    for (qsizetype slash = path.indexOf('/', 1); slash != -1;
+         slash = path.indexOf('/', slash + 1)) {
+        const QByteArray dir = path.left(slash);
+        struct stat st = {};
+        if (lstat(dir.constData(), &st) == 0) {
+            if (!S_ISDIR(st.st_mode))
+                return false;
+        } else if (mkdir(dir.constData(), 0755) != 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool makeFile(const QByteArray &path, const QByteArray &content)
+{
+    const int fd = open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                        0644);
+    if (fd < 0)
+        return false;
+    const bool written = write(fd, content.constData(), size_t(content.size())) == content.size();
+    close(fd);
+    return written;
+}
+
+// Makes one entry of kind (without its "system-" prefix) at path.
+bool makeEntry(const QByteArray &kind, const QByteArray &path, const QByteArray &rest)
+{
+    if (!makeParents(path))
+        return false;
+    if (kind == "dir")
+        return mkdir(path.constData(), 0755) == 0;
+    if (kind == "file")
+        return makeFile(path, rest);
+    if (kind == "fifo")
+        return mkfifo(path.constData(), 0644) == 0;
+    if (kind == "link")
+        return !rest.isEmpty() && symlink(rest.constData(), path.constData()) == 0;
+    return false;
+}
+
+// The absolute place of a line's path, or empty when it may not be used.
+QByteArray placeOf(bool system, const QByteArray &path, const QList<QByteArray> &targetDirs)
+{
+    if (!system)
+        return isCleanRelative(path) ? kAppsRoot + '/' + path : QByteArray();
+    if (!path.startsWith('/') || !isCleanRelative(path.mid(1)))
+        return QByteArray();
+    const bool inTarget = std::any_of(targetDirs.begin(), targetDirs.end(),
+                                      [&](const QByteArray &dir) { return isBelow(path, dir); });
+    return inTarget ? path : QByteArray();
+}
+
+} // namespace
+
+bool isBelow(const QByteArray &path, const QByteArray &dir)
+{
+    return path.size() > dir.size() && path.startsWith(dir) && path.at(dir.size()) == '/';
+}
+
+QMap<QByteArray, QByteArray> layOutInput(const QByteArray &input,
+                                         const QList<QByteArray> &targetDirs)
+{
+    QMap<QByteArray, QByteArray> planted;
+    for (const QByteArray &line : input.split('\n')) {
+        const QList<QByteArray> words = line.split(' ');
+        // A NUL would cut the name the system calls see short of the one checked.
+        if (words.size() < 2 || line.contains('\0'))
+            continue;
+        const QByteArray rest = line.mid(words.at(0).size() + words.at(1).size() + 2);
+        QByteArray kind = words.at(0);
+        const bool system = kind.startsWith(kSystemPrefix);
+        if (system)
+            kind.remove(0, kSystemPrefix.size());
+        const QByteArray path = placeOf(system, words.at(1), targetDirs);
+        if (path.isEmpty() || !makeEntry(kind, path, rest))
+            continue;
+        if (system)
+            planted.insert(path, kind == "link" ? "-> " + rest : kind);
+    }
+    return planted;
+}

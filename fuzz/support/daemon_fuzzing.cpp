@@ -1,0 +1,42 @@
+#include "daemon_fuzzing.h"
+
+#include "private_desktop.h"
+#include "system_files.h"
+
+
+namespace {
+
+void discardMessage(QtMsgType, const QMessageLogContext &, const QString &) {}
+
+} // namespace
+
+void silenceMessages()
+{
+    qInstallMessageHandler(discardMessage);
+}
+
+void setUpPluginWorld()
+{
+    // Before any thread exists, which the namespace requires.
+    static const PrivateSystem system;
+    if (!system.isValid()) {
+        std::fprintf(stderr, "no private mount namespace with overlays over /etc\n");
+        std::exit(77);
+    }
+    writeFile(QStringLiteral("/etc/ostrel-edition"), "EditionType=3\n");
+    static int argc = 1;
+    static char name[] = "fuzz";
+    static char *argv[] = {name, nullptr};
+    static QCoreApplication app(argc, argv);
+    static const PrivateDesktop desktop;
+    if (!desktop.isValid()) {
+        std::fprintf(stderr, "cannot start the private desktop (dbus-daemon, dconf)\n");
+        std::exit(1);
+    }
+    silenceMessages();
+}
+
+QString textOf(const std::uint8_t *data, std::size_t size)
+{
+    return QString::fromUtf8(reinterpret_cast<const char *>(data), int(size));
+}
