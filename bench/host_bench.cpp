@@ -52,7 +52,8 @@ int main(int argc, char *argv[])
                wait.elapsed() < 10000)
             QTest::qWait(5);
         const QJsonObject first = daemon.calls(QStringLiteral("SetSystemProxy")).value(before);
-        startup.append((first.value(QLatin1String("time")).toDouble() - registerTime(host)) / 1e6);
+        startup.append(
+            (first.value(QLatin1String("time")).toDouble() - double(registerTime(host))) / 1e6);
         QTest::qWait(1000); // idle
         withPlugin.append(memoryKiB(host.pid(), "Rss"));
         dirtyWith.append(memoryKiB(host.pid(), "Private_Dirty"));

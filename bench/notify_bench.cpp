@@ -104,7 +104,7 @@ int main(int argc, char *argv[])
     timeout.start();
     while (receiver.count < kNotices && timeout.elapsed() < 120000)
         QTest::qWait(5);
-    const double floorSeconds = (receiver.last - start) / 1e9;
+    const double floorSeconds = double(receiver.last - start) / 1e9;
     bus.disconnect(QStringLiteral("com.yarl.appstore.daemon"), QStringLiteral("/appstore"),
                    QStringLiteral("com.yarl.appstore.daemon.interface"),
                    QStringLiteral("sigSystemNotificationSent"), &receiver, SLOT(receive(QString)));
@@ -148,7 +148,7 @@ int main(int argc, char *argv[])
             return 1;
         }
         if (batch == kNotices && relaySeconds == 0)
-            relaySeconds = (last - start) / 1e9;
+            relaySeconds = (last - double(start)) / 1e9;
         QTest::qWait(1000);
         printMemory(batch == kNotices ? "after a burst of 10,000"
                                       : "after 10,000 in batches of 100",
@@ -182,7 +182,7 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "the announcements were not all handled\n");
         return 1;
     }
-    const double perAnnouncement = (last - start) / 1e3 / kAnnouncements;
+    const double perAnnouncement = (last - double(start)) / 1e3 / kAnnouncements;
 
     QElapsedTimer roundTrips;
     roundTrips.start();
@@ -191,7 +191,7 @@ int main(int argc, char *argv[])
         daemonCall(QStringLiteral("org.freedesktop.DBus.Peer"), QStringLiteral("Ping"), {});
     for (int i = 0; i < kAnnouncements; ++i)
         bus.call(ping);
-    const double perRoundTrip = roundTrips.nsecsElapsed() / 1e3 / kAnnouncements;
+    const double perRoundTrip = double(roundTrips.nsecsElapsed()) / 1e3 / kAnnouncements;
     std::printf("%d update announcements on a day already notified: %.1f us each; one bare round "
                 "trip to the daemon: %.1f us; ratio %.2f\n",
                 kAnnouncements, perAnnouncement, perRoundTrip, perAnnouncement / perRoundTrip);

@@ -11,6 +11,7 @@ packages=(
     dbus-daemon dconf-service dconf-cli dconf-gsettings-backend gsettings-desktop-schemas
     libglib2.0-bin desktop-file-utils shared-mime-info gtk-update-icon-cache
     util-linux
+    clang libclang-rt-dev clang-tidy cppcheck
 )
 
 missing=()

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything with warnings as errors and runs every test, then builds
 # and runs them once more under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Then the static checks over the first build, and every fuzz target for
+# FUZZ_SECONDS seconds (60 unless set).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -22,3 +24,9 @@ echo "== Build and tests under AddressSanitizer and UndefinedBehaviorSanitizer =
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 run_suite build/sanitize -DENABLE_SANITIZERS=ON
+
+echo "== Static checks: clang-tidy and cppcheck =="
+bash scripts/static-checks.sh build/ci
+
+echo "== Fuzzing =="
+bash scripts/fuzz.sh "${FUZZ_SECONDS:-60}"

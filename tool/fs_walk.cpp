@@ -11,7 +11,7 @@ bool isFileOrDirectory(const WalkEntry &entry)
 {
     if (entry.isDir)
         return true;
-    struct stat st;
+    struct stat st = {};
     if (fstatat(entry.dirFd, entry.name, &st, 0) != 0)
         return false;
     return S_ISREG(st.st_mode) || S_ISDIR(st.st_mode);
@@ -66,7 +66,7 @@ bool TreeWalker::next()
             continue;
         unsigned char type = ent->d_type;
         if (type == DT_UNKNOWN) {
-            struct stat st;
+            struct stat st = {};
             if (fstatat(dirFd, ent->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
                 continue;
             type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISLNK(st.st_mode) ? DT_LNK : DT_REG;

@@ -65,15 +65,18 @@ bool makeEntry(const QByteArray &kind, const QByteArray &path, const QByteArray 
 }
 
 // The absolute place of a line's path, or empty when it may not be used.
-QByteArray placeOf(bool system, const QByteArray &path, const QList<QByteArray> &targetDirs)
+QByteArray placeOf(const QByteArray &kind, bool system, const QByteArray &path,
+                   const QList<QByteArray> &targetDirs)
 {
     if (!system)
         return isCleanRelative(path) ? kAppsRoot + '/' + path : QByteArray();
     if (!path.startsWith('/') || !isCleanRelative(path.mid(1)))
         return QByteArray();
-    const bool inTarget = std::any_of(targetDirs.begin(), targetDirs.end(),
-                                      [&](const QByteArray &dir) { return isBelow(path, dir); });
-    return inTarget ? path : QByteArray();
+    // A target directory itself may only be made as a directory.
+    const bool fits = std::any_of(targetDirs.begin(), targetDirs.end(), [&](const QByteArray &dir) {
+        return isBelow(path, dir) || (path == dir && kind == "dir");
+    });
+    return fits ? path : QByteArray();
 }
 
 } // namespace
@@ -97,7 +100,7 @@ QMap<QByteArray, QByteArray> layOutInput(const QByteArray &input,
         const bool system = kind.startsWith(kSystemPrefix);
         if (system)
             kind.remove(0, kSystemPrefix.size());
-        const QByteArray path = placeOf(system, words.at(1), targetDirs);
+        const QByteArray path = placeOf(kind, system, words.at(1), targetDirs);
         if (path.isEmpty() || !makeEntry(kind, path, rest))
             continue;
         if (system)

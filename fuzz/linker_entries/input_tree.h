@@ -13,9 +13,10 @@
 //   link <path> <content>       a symbolic link whose content is the rest of
 //                               the line
 //   system-dir <path>, system-file <path> [<content>], system-link <path>
-//   <content>                   the same at an absolute path strictly inside
-//                               one of the target directories: what the
-//                               system or an earlier run left there
+//   <content>                   the same at an absolute path inside one of
+//                               the target directories, or a target directory
+//                               itself (only as a directory): what the system
+//                               or an earlier run left there
 //
 // so that "file app/info {\"appid\": \"app\"}" installs an application. Paths
 // are clean (no "." or ".." and no empty names). Lines that do not fit, and

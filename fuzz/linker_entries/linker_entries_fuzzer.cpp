@@ -1,8 +1,11 @@
 // Fuzzes what the linker reads from the installation: the info files under
 // /opt/apps and the entries trees, through enumAppInfoList and linkAppEntries
 // as a run calls them, against the real fixed paths. The process lives in a
-// private mount namespace; each input gets copy-on-write overlays over /opt,
-// /usr/share, /etc and /usr/lib and an empty /opt/apps, which vanish after it.
+// private mount namespace. Each input gets copy-on-write overlays over /opt,
+// /etc and /usr/lib and empty file systems of its own over /opt/apps,
+// /usr/share and the directories the target directories of /etc and /usr/lib
+// lie in, which vanish after it: the input alone says what the system has
+// there, whatever the machine.
 //
 // After the run it checks what the linker must never do, and aborts if it did:
 // change anything outside the target directories (beyond making the
@@ -28,12 +31,13 @@
 
 namespace {
 
-const QList<QByteArray> kOverlaid = {"/opt", "/usr/share", "/etc", "/usr/lib"};
+const QList<QByteArray> kOverlaid = {"/opt", "/etc", "/usr/lib"};
 const QByteArray kAppsRoot = "/opt/apps";
 
 QList<QByteArray> g_targetDirs;
+QList<QByteArray> g_emptyRoots;
 
-QList<QByteArray> targetDirs()
+QList<QByteArray> targetDirs(const QByteArray &fcitxPlugins)
 {
     QList<QByteArray> dirs;
     for (const char *name : {"GConf", "applications", "dbus-1/services", "doc", "fcitx", "fonts",
@@ -41,8 +45,7 @@ QList<QByteArray> targetDirs()
         dirs.append(QByteArray("/usr/share/") + name);
     dirs << "/etc/fonts/conf.d"
          << "/etc/xdg/autostart"
-         << "/usr/lib/mozilla/plugins"
-         << absoluteCleanPath("/usr/lib/" + QFile::encodeName(getMultiarchTriplet()) + "/fcitx");
+         << "/usr/lib/mozilla/plugins" << fcitxPlugins;
     return dirs;
 }
 
@@ -76,15 +79,20 @@ bool hasTemporaryName(const QByteArray &path)
                        [](const QByteArray &name) { return isTemporaryName(name.constData()); });
 }
 
-// Everything the overlays hold, by system path: what differs from the host.
+// What differs from the host, by system path: everything the overlays and
+// the empty roots hold.
 QMap<QByteArray, QByteArray> systemChanges(const SystemSandbox &sandbox)
 {
     QMap<QByteArray, QByteArray> changes;
-    for (const QByteArray &point : kOverlaid) {
-        const QMap<QByteArray, QByteArray> upper = TreeUtil::snapshot(sandbox.upperDir(point));
-        for (auto it = upper.cbegin(); it != upper.cend(); ++it)
-            changes.insert(point + '/' + it.key(), it.value());
-    }
+    const auto add = [&](const QByteArray &root, const QByteArray &dir) {
+        const QMap<QByteArray, QByteArray> entries = TreeUtil::snapshot(dir);
+        for (auto it = entries.cbegin(); it != entries.cend(); ++it)
+            changes.insert(root + '/' + it.key(), it.value());
+    };
+    for (const QByteArray &point : kOverlaid)
+        add(point, sandbox.upperDir(point));
+    for (const QByteArray &root : qAsConst(g_emptyRoots))
+        add(root, root);
     return changes;
 }
 
@@ -132,7 +140,10 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
         std::fprintf(stderr, "linker_entries: %s\n", qPrintable(reason));
         std::exit(77);
     }
-    g_targetDirs = targetDirs();
+    const QByteArray fcitxPlugins =
+        absoluteCleanPath("/usr/lib/" + QFile::encodeName(getMultiarchTriplet()) + "/fcitx");
+    g_targetDirs = targetDirs(fcitxPlugins);
+    g_emptyRoots = {"/usr/share", "/etc/xdg", "/etc/fonts", "/usr/lib/mozilla", fcitxPlugins};
     // "link failed:" and the like are formatted but not printed.
     qInstallMessageHandler(discardMessage);
     return 0;
@@ -141,7 +152,8 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     SystemSandbox sandbox;
-    if (!sandbox.setUp()) {
+    const auto emptied = [&](const QByteArray &root) { return sandbox.mountTmpfs(root, 0); };
+    if (!sandbox.setUp() || !std::all_of(g_emptyRoots.begin(), g_emptyRoots.end(), emptied)) {
         std::fprintf(stderr, "linker_entries: cannot lay the overlays\n");
         std::exit(1);
     }

@@ -56,7 +56,7 @@ LogFile::~LogFile()
 void LogFile::write(const QByteArray &line)
 {
     // The size on disk: other processes may append to the same file.
-    struct stat status;
+    struct stat status = {};
     if (m_fd >= 0 && fstat(m_fd, &status) == 0 && status.st_size > 0 &&
         status.st_size + line.size() > m_maxSize)
         rotate();
@@ -66,7 +66,10 @@ void LogFile::write(const QByteArray &line)
 
 void LogFile::rotate()
 {
-    rename(m_path.constData(), (m_path + ".1").constData());
+    // Where the file cannot be moved aside, it goes on growing rather than
+    // losing what it holds.
+    if (rename(m_path.constData(), (m_path + ".1").constData()) != 0)
+        return;
     close(m_fd);
     m_fd = openFile(m_path);
 }

@@ -10,7 +10,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <mutex>
 
 namespace Vmo {
@@ -85,7 +84,8 @@ void VLogManager::registerFileAppender()
             error = errno;
     });
     if (error)
-        qWarning("Cannot open the log file %s: %s", qPrintable(path), std::strerror(error));
+        qWarning("Cannot open the log file %s: %s", qPrintable(path),
+                 qPrintable(qt_error_string(error)));
 }
 
 void VLogManager::registerJournalAppender()

@@ -14,7 +14,7 @@ class VLogManager
 public:
     // A log file that would grow beyond this size is renamed to "<file>.1",
     // replacing the older one, and a new file is begun.
-    static constexpr qint64 kMaxFileSize = 1024 * 1024;
+    static constexpr qint64 kMaxFileSize = qint64(1024) * 1024;
 
     // Standard error, each message formatted by the message pattern
     // (QT_MESSAGE_PATTERN). When the journal appender is registered too and

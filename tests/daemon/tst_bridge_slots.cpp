@@ -4,6 +4,7 @@
 
 #include "appstore_daemon_interface.h"
 #include "log_capture.h"
+#include "own_user.h"
 #include "private_desktop.h"
 #include "system_files.h"
 
@@ -14,8 +15,6 @@
 #include <QTest>
 
 #include <dlfcn.h>
-#include <pwd.h>
-#include <unistd.h>
 
 namespace {
 
@@ -29,14 +28,6 @@ QString bottleBrief(const QString &package)
     return QStringLiteral("{\"appBriefInfo\": {\"package_name\": \"%1\", \"package_mode\": 1, "
                           "\"pkgInstallMode\": 1}}")
         .arg(package);
-}
-
-QString ownUserName()
-{
-    if (const char *login = getlogin())
-        return QString::fromLocal8Bit(login);
-    const passwd *entry = getpwuid(getuid());
-    return entry ? QString::fromLocal8Bit(entry->pw_name) : QString();
 }
 
 } // namespace
@@ -210,7 +201,7 @@ private Q_SLOTS:
         QTest::newRow("another user")
             << QByteArray("slotUserChanged") << QVariantList{"someone-else"} << 0;
         QTest::newRow("this user")
-            << QByteArray("slotUserChanged") << QVariantList{ownUserName()} << 1;
+            << QByteArray("slotUserChanged") << QVariantList{ownSessionUserName()} << 1;
         QTest::newRow("own configuration")
             << QByteArray("slotVConfigValueChanged")
             << QVariantList{app, config, QString(), "appsIgnoreUpdates", QVariant()} << 1;

@@ -68,7 +68,7 @@ private Q_SLOTS:
         QFETCH(QString, path);
         QFETCH(int, mode);
         QVERIFY(contents(logPath()).contains(" probe.manager: into the file\n"));
-        struct stat status;
+        struct stat status = {};
         QCOMPARE(stat(QFile::encodeName(path).constData(), &status), 0);
         QCOMPARE(int(status.st_mode & 07777), mode);
     }

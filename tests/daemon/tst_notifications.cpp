@@ -4,6 +4,7 @@
 // desktop notifications. The host's system files (edition code, translation
 // catalogue, password entries) are laid out in a private mount namespace.
 
+#include "own_user.h"
 #include "private_desktop.h"
 #include "session_processes.h"
 #include "system_files.h"
@@ -17,8 +18,6 @@
 #include <QJsonDocument>
 
 #include <memory>
-#include <pwd.h>
-#include <unistd.h>
 
 namespace {
 
@@ -29,16 +28,6 @@ const QString kCatalogue = QStringLiteral("/usr/share/ostrel-yarl-appstore-clien
 const QString kViewCommand = QStringLiteral(
     "ostrel-yarl-appstore-client,appstore://ostrel-yarl-appstore-client?tab/update,--from,"
     "5b3c9e1f0a7d4c2e9f6b8a1d3e5c7f90");
-
-// The name the bridge finds for a host run like this test: its login name,
-// else its password entry.
-QString sessionUser()
-{
-    if (const char *login = getlogin())
-        return QString::fromLocal8Bit(login);
-    const passwd *entry = getpwuid(getuid());
-    return entry ? QString::fromLocal8Bit(entry->pw_name) : QString();
-}
 
 QString date(int daysFromToday)
 {
@@ -219,7 +208,7 @@ private:
     QList<QJsonObject> shown()
     {
         const QString sentinel = QStringLiteral("sentinel-%1").arg(++m_sentinels);
-        emitNotice(notice(1, sentinel, m_setup.withoutUserName ? QString() : sessionUser()));
+        emitNotice(notice(1, sentinel, m_setup.withoutUserName ? QString() : ownSessionUserName()));
         QList<QJsonObject> all = notifications();
         for (int i = 0; i < 200 && (all.isEmpty() || !summaryOf(all.last()).contains(sentinel));
              ++i) {
@@ -295,7 +284,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("summary"); // null: nothing shown
         QTest::addColumn<QString>("icon");
 
-        const QString user = sessionUser();
+        const QString user = ownSessionUserName();
         QTest::newRow("installed") << notice(1, "Calc", user) << "\"Calc\" installed successfully"
                                    << "package-install-succeed";
         QTest::newRow("install failed") << notice(2, "Calc", user) << "Failed to install \"Calc\""
@@ -358,7 +347,7 @@ private Q_SLOTS:
         setup.edition = 2;
         QVERIFY(useHost(setup));
         storeNoticeDate(date(-1));
-        emitNotice(notice(1, "Calc", sessionUser()));
+        emitNotice(notice(1, "Calc", ownSessionUserName()));
         announce(apps(1));
         QTRY_COMPARE(notifications().size(), m_notificationsSeen + 1);
         QTest::qWait(300);
@@ -373,14 +362,14 @@ private Q_SLOTS:
         QTest::addColumn<bool>("relayed");
         QTest::newRow("no logname") << json({{"opt", 1}, {"appName", "Calc"}}) << true;
         QTest::newRow("empty logname") << notice(1, "Calc", QString()) << true;
-        QTest::newRow("a logname") << notice(1, "Calc", sessionUser()) << false;
+        QTest::newRow("a logname") << notice(1, "Calc", ownSessionUserName()) << false;
     }
 
     void relaysWithoutAUserName()
     {
         QFETCH(QString, text);
         QFETCH(bool, relayed);
-        if (getlogin())
+        if (!ownLoginName().isEmpty())
             QSKIP("this session has a login name, which the host would find");
         Setup setup;
         setup.withoutUserName = true;
@@ -569,8 +558,8 @@ private Q_SLOTS:
         Setup setup;
         setup.german = true;
         QVERIFY(useHost(setup));
-        emitNotice(notice(1, "Calc", sessionUser()));
-        emitNotice(notice(6, "Calc", sessionUser()));
+        emitNotice(notice(1, "Calc", ownSessionUserName()));
+        emitNotice(notice(6, "Calc", ownSessionUserName()));
         QList<QJsonObject> notes = shown();
         QCOMPARE(notes.size(), 2);
         QCOMPARE(summaryOf(notes.at(0)), QStringLiteral("\"Calc\" wurde installiert"));

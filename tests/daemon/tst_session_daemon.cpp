@@ -4,6 +4,7 @@
 // when the bridge already exists.
 
 #include "appstore_daemon_interface.h"
+#include "own_user.h"
 #include "private_desktop.h"
 #include "private_journal.h"
 #include "session_daemon_application.h"
@@ -17,7 +18,6 @@
 #include <QTest>
 
 #include <csignal>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -49,9 +49,7 @@ bool catchesTerminationSignals(qint64 pid)
 // Makes the bridge report the proxy environment again, with a debug line.
 bool emitUserChanged()
 {
-    const char *login = getlogin();
-    const passwd *entry = getpwuid(getuid());
-    const QString user = QString::fromLocal8Bit(login ? login : entry ? entry->pw_name : "");
+    const QString user = ownSessionUserName();
     return QDBusConnection::systemBus()
                .call(QDBusMessage::createMethodCall(QStringLiteral("org.ostrel.kse.LockService1"),
                                                     QStringLiteral("/org/ostrel/kse/LockService1"),

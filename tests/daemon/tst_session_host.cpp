@@ -2,6 +2,7 @@
 // lock service as peers on a private system bus.
 
 #include "bus_helpers.h"
+#include "own_user.h"
 #include "proxy_settings.h"
 #include "session_processes.h"
 #include "system_files.h"
@@ -11,8 +12,6 @@
 #include <QJsonArray>
 
 #include <memory>
-#include <pwd.h>
-#include <unistd.h>
 
 using namespace ProxySettings;
 
@@ -28,18 +27,10 @@ namespace {
 
 const QString kName = QStringLiteral("com.ostrel.appstore.daemon");
 
-// The name the bridge finds for a host run like this test, when no login
-// name is set and the user has a password entry.
-QString ownUserName()
-{
-    const passwd *entry = getpwuid(getuid());
-    return entry ? QString::fromLocal8Bit(entry->pw_name) : QString();
-}
-
 QStringList proxyArgs(const QJsonObject &call)
 {
     QStringList args;
-    for (const QJsonValue &arg : call.value(QLatin1String("args")).toArray())
+    for (const auto &arg : call.value(QLatin1String("args")).toArray())
         args.append(arg.toString());
     return args;
 }
@@ -106,7 +97,7 @@ private:
     QList<QJsonObject> proxyCalls() { return m_daemon->calls(QStringLiteral("SetSystemProxy")); }
 
 private Q_SLOTS:
-    void initTestCase() { m_loginNameSet = getlogin() != nullptr; }
+    void initTestCase() { m_loginNameSet = !ownLoginName().isEmpty(); }
 
     void init()
     {
@@ -193,7 +184,7 @@ private Q_SLOTS:
         startHost();
         EXPECT_PROXY_CALLS(1);
         QList<QJsonObject> calls = proxyCalls();
-        QCOMPARE(proxyArgs(calls.at(0)), QStringList({ownUserName(), nonePayload()}));
+        QCOMPARE(proxyArgs(calls.at(0)), QStringList({ownPasswordEntryName(), nonePayload()}));
 
         setHttpProxySettings();
         set(QString(), QStringLiteral("mode"), QStringLiteral("manual"));
@@ -245,12 +236,12 @@ private Q_SLOTS:
         const QString first = proxyArgs(proxyCalls().at(0)).at(1);
         emitUserChanged(QStringLiteral("someone-else"));
         EXPECT_PROXY_CALLS(1);
-        emitUserChanged(ownUserName());
-        emitUserChanged(ownUserName());
+        emitUserChanged(ownPasswordEntryName());
+        emitUserChanged(ownPasswordEntryName());
         EXPECT_PROXY_CALLS(3);
         const QList<QJsonObject> calls = proxyCalls();
         for (const QJsonObject &call : calls)
-            QCOMPARE(proxyArgs(call), QStringList({ownUserName(), first}));
+            QCOMPARE(proxyArgs(call), QStringList({ownPasswordEntryName(), first}));
     }
 
     void findsTheUserName_data()
@@ -270,7 +261,7 @@ private Q_SLOTS:
         const QStringList noEntry = m_withoutOwnEntry.wrapper();
         QTest::newRow("login name") << withLogin << QStringList() << "daemon" << 0 << QString();
         QTest::newRow("password entry")
-            << QStringList() << QStringList() << ownUserName() << 0 << QString();
+            << QStringList() << QStringList() << ownPasswordEntryName() << 0 << QString();
         QTest::newRow("lock service name")
             << noEntry << QStringList({"--reply", "{\"Name\": \" alice \", \"Uid\": 1}"}) << "alice"
             << 1 << QString();
@@ -321,7 +312,7 @@ private Q_SLOTS:
         set(QString(), QStringLiteral("mode"), QStringLiteral("manual"));
         EXPECT_PROXY_CALLS(2);
         QVERIFY(startLock());
-        emitUserChanged(ownUserName());
+        emitUserChanged(ownPasswordEntryName());
         EXPECT_PROXY_CALLS(3);
         const QList<QJsonObject> calls = proxyCalls();
         QCOMPARE(proxyArgs(calls.at(2)), proxyArgs(calls.at(1)));

@@ -203,7 +203,7 @@ private Q_SLOTS:
         dconfWrite(kDir + QStringLiteral("appsIgnoreUpdates"), QStringLiteral("['org.x']"));
         QList<QVariant> received;
         connect(m_watcher, &VConfigWatcher::sigValueChanged, this,
-                [&](const QString &, const QString &, QString, const QString &key,
+                [&](const QString &, const QString &, const QString &, const QString &key,
                     const QVariant &value) { received << key << value; });
         m_watcher->getValueAsync(kAppId, kName, QString(), QStringLiteral("appsIgnoreUpdates"));
         QCOMPARE(received, QList<QVariant>({QStringLiteral("appsIgnoreUpdates"),

@@ -12,7 +12,7 @@
 // Monotonic clock in nanoseconds, comparable between processes.
 inline qint64 monotonicNanoseconds()
 {
-    timespec now;
+    timespec now = {};
     clock_gettime(CLOCK_MONOTONIC, &now);
     return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
 }

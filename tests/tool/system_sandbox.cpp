@@ -5,7 +5,6 @@
 #include <QProcess>
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sched.h>
 #include <sys/mount.h>
@@ -36,8 +35,7 @@ bool SystemSandbox::enterPrivateNamespace(QString *reason)
     if (unshare(CLONE_NEWNS) != 0) {
         // Without privileges, a user namespace maps us to root inside it.
         if (unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0) {
-            *reason = QStringLiteral("no private mount namespace: %1")
-                          .arg(QString::fromLocal8Bit(strerror(errno)));
+            *reason = QStringLiteral("no private mount namespace: %1").arg(qt_error_string(errno));
             return false;
         }
         writeProcFile("/proc/self/setgroups", "deny");
@@ -48,8 +46,7 @@ bool SystemSandbox::enterPrivateNamespace(QString *reason)
         }
     }
     if (mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
-        *reason = QStringLiteral("cannot make mounts private: %1")
-                      .arg(QString::fromLocal8Bit(strerror(errno)));
+        *reason = QStringLiteral("cannot make mounts private: %1").arg(qt_error_string(errno));
         return false;
     }
     return true;

@@ -11,7 +11,6 @@
 
 #include <cerrno>
 #include <csignal>
-#include <cstring>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -61,8 +60,10 @@ SessionDaemonApplication::SessionDaemonApplication(int &argc, char **argv)
 
 SessionDaemonApplication::~SessionDaemonApplication()
 {
-    for (const int signal : kTerminationSignals)
-        std::signal(signal, SIG_DFL);
+    for (const int signal : kTerminationSignals) {
+        if (std::signal(signal, SIG_DFL) == SIG_ERR)
+            qCWarning(logMain) << "Cannot restore the default action of signal" << signal;
+    }
     // Deferred deletions still queued when the application object goes are
     // dropped, so the bridge is deleted now.
     delete m_bridge;
@@ -77,7 +78,7 @@ void SessionDaemonApplication::loadTranslation()
 void SessionDaemonApplication::watchTerminationSignals()
 {
     if (!openSignalSocket()) {
-        qCWarning(logMain) << "Cannot watch termination signals:" << strerror(errno);
+        qCWarning(logMain) << "Cannot watch termination signals:" << qt_error_string(errno);
         return;
     }
     auto *notifier = new QSocketNotifier(g_signalSocket[0], QSocketNotifier::Read, this);

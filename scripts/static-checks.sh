@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Runs clang-tidy (the checks of .clang-tidy) and cppcheck over the project's
+# own sources, each file with the flags its build used (BUILD_DIR's
+# compile_commands.json, so the Qt 5 and Qt 6 parts each get their own), and
+# fails on any finding. BUILD_DIR must have been built: some sources include
+# what moc generated. moc's own output is not checked.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+if [ $# -ne 1 ] || [ ! -f "$1/compile_commands.json" ]; then
+    echo "usage: $0 BUILD_DIR (a built tree with compile_commands.json)" >&2
+    exit 2
+fi
+build=$1
+jobs=$(nproc)
+root=$(printf '%s' "$PWD" | sed 's/[][\.*^$+?(){}|]/\\&/g')
+sources="^$root/(tool|daemon|platform|host|tests|bench|fuzz)/.*\\.cpp\$"
+
+echo "-- clang-tidy"
+run-clang-tidy -p "$build" -quiet -j "$jobs" "$sources" >"$build/clang-tidy.log" 2>&1 || {
+    grep -E -A3 '(warning|error):' "$build/clang-tidy.log" >&2 || tail -n 40 "$build/clang-tidy.log" >&2
+    echo "clang-tidy found the above (full output in $build/clang-tidy.log)" >&2
+    exit 1
+}
+
+echo "-- cppcheck"
+# System headers (Qt's, GLib's) are not read: --library=qt knows Qt's macros.
+cppcheck --project="$build/compile_commands.json" -i "$build" -j "$jobs" --quiet \
+    --enable=warning,style,performance,portability --library=qt --inline-suppr \
+    --suppress=missingIncludeSystem --error-exitcode=1 \
+    --template='{file}:{line}: {severity}: {message} [{id}]'
+echo "-- no findings"
