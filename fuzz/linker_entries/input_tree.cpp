@@ -39,8 +39,8 @@ bool makeParents(const QByteArray &path)
 
 bool makeFile(const QByteArray &path, const QByteArray &content)
 {
-    const int fd = open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                        0644);
+    const int fd =
+        open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0)
         return false;
     const bool written = write(fd, content.constData(), size_t(content.size())) == content.size();

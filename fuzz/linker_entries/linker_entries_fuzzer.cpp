@@ -51,23 +51,21 @@ QList<QByteArray> targetDirs(const QByteArray &fcitxPlugins)
 
 void fail(const char *what, const QByteArray &path, const QByteArray &detail = QByteArray())
 {
-    std::fprintf(stderr, "linker_entries: %s: %s %s\n", what, path.constData(),
-                 detail.constData());
+    std::fprintf(stderr, "linker_entries: %s: %s %s\n", what, path.constData(), detail.constData());
     std::abort();
 }
 
 bool isInTarget(const QByteArray &path)
 {
-    return std::any_of(g_targetDirs.begin(), g_targetDirs.end(), [&](const QByteArray &dir) {
-        return path == dir || isBelow(path, dir);
-    });
+    return std::any_of(g_targetDirs.begin(), g_targetDirs.end(),
+                       [&](const QByteArray &dir) { return path == dir || isBelow(path, dir); });
 }
 
 // The directories above the target directories and /opt/apps, which a run
 // (or the sandbox) may make.
 bool isAboveTarget(const QByteArray &path)
 {
-    const auto above = [&](const QByteArray &dir) { return isBelow(dir, path); };
+    const auto above = [&](const QByteArray &lower) { return isBelow(lower, path); };
     return std::any_of(g_targetDirs.begin(), g_targetDirs.end(), above) || path == kAppsRoot ||
            above(kAppsRoot);
 }
@@ -138,7 +136,7 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     QString reason;
     if (!SystemSandbox::enterPrivateNamespace(&reason)) {
         std::fprintf(stderr, "linker_entries: %s\n", qPrintable(reason));
-        std::exit(77);
+        std::exit(77); // NOLINT(concurrency-mt-unsafe): no other thread exists yet
     }
     const QByteArray fcitxPlugins =
         absoluteCleanPath("/usr/lib/" + QFile::encodeName(getMultiarchTriplet()) + "/fcitx");
@@ -153,10 +151,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     SystemSandbox sandbox;
     const auto emptied = [&](const QByteArray &root) { return sandbox.mountTmpfs(root, 0); };
-    if (!sandbox.setUp() || !std::all_of(g_emptyRoots.begin(), g_emptyRoots.end(), emptied)) {
-        std::fprintf(stderr, "linker_entries: cannot lay the overlays\n");
-        std::exit(1);
-    }
+    if (!sandbox.setUp() || !std::all_of(g_emptyRoots.begin(), g_emptyRoots.end(), emptied))
+        fail("cannot lay out the file systems over", "/");
     const QMap<QByteArray, QByteArray> planted = layOutInput(
         QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)), g_targetDirs);
     const QMap<QByteArray, QByteArray> installed = TreeUtil::snapshot(kAppsRoot);

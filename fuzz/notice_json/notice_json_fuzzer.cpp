@@ -18,8 +18,8 @@ void checkRecordKeptOnFailure(const QString &notice)
     record.appName = record.packageName = record.logname = marker;
     if (record.fromJsonString(notice))
         return;
-    if (record.opt != E_OptStatus(-7) || record.appName != marker ||
-        record.packageName != marker || record.logname != marker) {
+    if (record.opt != E_OptStatus(-7) || record.appName != marker || record.packageName != marker ||
+        record.logname != marker) {
         std::fprintf(stderr, "notice_json: a rejected notice changed the record\n");
         std::abort();
     }

@@ -69,8 +69,8 @@ void checkRoundTrip(const QVariant &value)
     const QVariant read = GVariantQVariant::toQVariant(written);
     g_variant_unref(written);
     if (read != value && !isNaN(value)) {
-        std::fprintf(stderr, "settings_values: %s read back as %s\n",
-                     qPrintable(value.toString()), qPrintable(read.toString()));
+        std::fprintf(stderr, "settings_values: %s read back as %s\n", qPrintable(value.toString()),
+                     qPrintable(read.toString()));
         std::abort();
     }
 }
@@ -78,8 +78,8 @@ void checkRoundTrip(const QVariant &value)
 // One line's value, or an invalid one when the text is not a GVariant.
 QVariant valueOf(const QByteArray &text)
 {
-    GVariant *parsed =
-        g_variant_parse(nullptr, text.constData(), text.constData() + text.size(), nullptr, nullptr);
+    GVariant *parsed = g_variant_parse(nullptr, text.constData(), text.constData() + text.size(),
+                                       nullptr, nullptr);
     if (!parsed)
         return QVariant();
     g_variant_ref_sink(parsed);

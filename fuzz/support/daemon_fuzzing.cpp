@@ -3,6 +3,7 @@
 #include "private_desktop.h"
 #include "system_files.h"
 
+#include <QDBusConnection>
 
 namespace {
 
@@ -21,7 +22,7 @@ void setUpPluginWorld()
     static const PrivateSystem system;
     if (!system.isValid()) {
         std::fprintf(stderr, "no private mount namespace with overlays over /etc\n");
-        std::exit(77);
+        std::exit(77); // NOLINT(concurrency-mt-unsafe): no other thread exists yet
     }
     writeFile(QStringLiteral("/etc/ostrel-edition"), "EditionType=3\n");
     static int argc = 1;
@@ -31,8 +32,11 @@ void setUpPluginWorld()
     static const PrivateDesktop desktop;
     if (!desktop.isValid()) {
         std::fprintf(stderr, "cannot start the private desktop (dbus-daemon, dconf)\n");
-        std::exit(1);
+        std::abort();
     }
+    // The notification server's name is this process's, so the bus starts no
+    // server of the machine's for the notices; they get an error reply.
+    QDBusConnection::sessionBus().registerService(QStringLiteral("org.freedesktop.Notifications"));
     silenceMessages();
 }
 

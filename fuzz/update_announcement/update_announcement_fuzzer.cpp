@@ -39,8 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         lines.takeFirst() == QLatin1String("wayland") ? g_waylandBridge : g_bridge;
     invokeSlot(bridge, "slotVConfigValueChanged",
                Q_ARG(QString, QString::fromLatin1(kVConfigAppStoreAppId)),
-               Q_ARG(QString, QString::fromLatin1(kVConfigAppStoreName)),
-               Q_ARG(QString, QString()), Q_ARG(QString, QStringLiteral("appsIgnoreUpdates")),
+               Q_ARG(QString, QString::fromLatin1(kVConfigAppStoreName)), Q_ARG(QString, QString()),
+               Q_ARG(QString, QStringLiteral("appsIgnoreUpdates")),
                Q_ARG(QVariant, QVariant(ignored)));
     invokeSlot(bridge, "slotLocalAppsUpgradeNotify", Q_ARG(QStringList, lines));
     return 0;
