@@ -3,8 +3,6 @@
 #include "private_desktop.h"
 #include "system_files.h"
 
-#include <QDBusConnection>
-
 namespace {
 
 void discardMessage(QtMsgType, const QMessageLogContext &, const QString &) {}
@@ -20,7 +18,7 @@ void setUpPluginWorld()
 {
     // Before any thread exists, which the namespace requires.
     static const PrivateSystem system;
-    if (!system.isValid()) {
+    if (!PrivateSystem::isActive()) {
         std::fprintf(stderr, "no private mount namespace with overlays over /etc\n");
         std::exit(77); // NOLINT(concurrency-mt-unsafe): no other thread exists yet
     }
@@ -34,9 +32,6 @@ void setUpPluginWorld()
         std::fprintf(stderr, "cannot start the private desktop (dbus-daemon, dconf)\n");
         std::abort();
     }
-    // The notification server's name is this process's, so the bus starts no
-    // server of the machine's for the notices; they get an error reply.
-    QDBusConnection::sessionBus().registerService(QStringLiteral("org.freedesktop.Notifications"));
     silenceMessages();
 }
 
