@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QTest>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -19,11 +20,11 @@ constexpr int kRounds = 5;
 
 qint64 registerTime(Host &host)
 {
-    for (const QString &line : host.outputLines()) {
-        if (line.startsWith(QLatin1String("calling KpxRegister at ")))
-            return line.section(QLatin1Char(' '), 3, 3).toLongLong();
-    }
-    return -1;
+    const QStringList lines = host.outputLines();
+    const auto line = std::find_if(lines.cbegin(), lines.cend(), [](const QString &text) {
+        return text.startsWith(QLatin1String("calling KpxRegister at "));
+    });
+    return line == lines.cend() ? -1 : line->section(QLatin1Char(' '), 3, 3).toLongLong();
 }
 
 } // namespace

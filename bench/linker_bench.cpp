@@ -98,7 +98,7 @@ void generateSystem()
 
     int links = 0;
     for (int i = 0; i < kSystemEntries; ++i) {
-        const QByteArray dir = dirs.at(i % dirs.size());
+        const QByteArray &dir = dirs.at(i % dirs.size());
         const QByteArray path = dir + "/entry-" + QByteArray::number(i);
         if (links < kLinks && i % (kSystemEntries / kLinks) == 0) {
             const bool dangling = links % kDanglingEvery == 0;
@@ -176,7 +176,7 @@ template <typename F> double seconds(F &&work)
     QElapsedTimer timer;
     timer.start();
     work();
-    return timer.nsecsElapsed() / 1e9;
+    return double(timer.nsecsElapsed()) / 1e9;
 }
 
 double median(QList<double> values)

@@ -71,7 +71,7 @@ int main(int argc, char *argv[])
             return 1;
         }
     }
-    const double seconds = timer.nsecsElapsed() / 1e9;
+    const double seconds = double(timer.nsecsElapsed()) / 1e9;
     const size_t after = heapInUse();
 
     const long long growth = static_cast<long long>(after) - static_cast<long long>(before);

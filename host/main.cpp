@@ -84,8 +84,8 @@ int main(int argc, char *argv[])
         report("KpxUnRegister", unregisterPlugin(nullptr, nullptr));
         QCoreApplication::quit();
     });
-    std::signal(SIGTERM, onSignal);
-    std::signal(SIGINT, onSignal);
+    if (std::signal(SIGTERM, onSignal) == SIG_ERR || std::signal(SIGINT, onSignal) == SIG_ERR)
+        std::fprintf(stderr, "session-plugin-host: cannot handle SIGTERM and SIGINT\n");
 
     QByteArray connectionName;
     if (parser.isSet(connectionOption)) {
@@ -94,7 +94,7 @@ int main(int argc, char *argv[])
             QDBusConnection::SessionBus, QString::fromUtf8(connectionName).trimmed());
         std::printf("connection: %s\n", qPrintable(bus.baseService()));
     }
-    timespec now;
+    timespec now = {};
     clock_gettime(CLOCK_MONOTONIC, &now);
     std::printf("calling KpxRegister at %lld ns\n",
                 static_cast<long long>(now.tv_sec) * 1000000000 + now.tv_nsec);

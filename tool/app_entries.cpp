@@ -10,6 +10,8 @@
 #include <QJsonDocument>
 #include <QJsonParseError>
 
+#include <algorithm>
+
 namespace {
 
 const QString kAppsRoot = QStringLiteral("/opt/apps");
@@ -63,11 +65,9 @@ bool isSafeAppId(const QString &appId)
 {
     if (appId.isEmpty() || appId == QLatin1String(".") || appId == QLatin1String(".."))
         return false;
-    for (const QChar ch : appId) {
-        if (ch == QLatin1Char('/') || ch.category() == QChar::Other_Control)
-            return false;
-    }
-    return true;
+    return std::none_of(appId.begin(), appId.end(), [](QChar ch) {
+        return ch == QLatin1Char('/') || ch.category() == QChar::Other_Control;
+    });
 }
 
 QList<QJsonObject> enumAppInfoList()

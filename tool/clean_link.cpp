@@ -19,7 +19,7 @@ namespace {
 // A link whose chain of targets ends nowhere (or loops) points at nothing.
 bool isDangling(const WalkEntry &entry)
 {
-    struct stat st;
+    struct stat st = {};
     if (fstatat(entry.dirFd, entry.name, &st, 0) == 0)
         return false;
     return errno == ENOENT || errno == ENOTDIR || errno == ELOOP;

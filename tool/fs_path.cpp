@@ -59,19 +59,19 @@ QByteArray absoluteLinkTarget(const QByteArray &linkPath)
 
 bool existsFollowingLinks(const QByteArray &path)
 {
-    struct stat st;
+    struct stat st = {};
     return stat(path.constData(), &st) == 0;
 }
 
 bool isDirectory(const QByteArray &path)
 {
-    struct stat st;
+    struct stat st = {};
     return stat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool isSymLink(const QByteArray &path)
 {
-    struct stat st;
+    struct stat st = {};
     return lstat(path.constData(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 

@@ -29,7 +29,7 @@ void linkIsolatedIcons()
 {
     for (TreeWalker walker(kIconsDir, TreeWalker::TopLevelOnly); walker.next();) {
         const WalkEntry &entry = walker.entry();
-        struct stat st;
+        struct stat st = {};
         if (entry.isDir || fstatat(entry.dirFd, entry.name, &st, 0) != 0 || !S_ISREG(st.st_mode))
             continue;
         if (!hasIconSuffix(entry.relPath))

@@ -34,17 +34,18 @@ int openLocked()
 {
     for (int attempt = 0; attempt < 4; ++attempt) {
         const int fd = open(kLockPath, O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
-        struct stat opened;
+        struct stat opened = {};
         if (fd < 0 || fstat(fd, &opened) != 0 || !isOwnPrivateFile(opened)) {
             if (fd >= 0)
                 close(fd);
             else if (errno != ELOOP && errno != EISDIR)
                 return -1;
-            remove(kLockPath);
+            if (remove(kLockPath) != 0 && errno != ENOENT)
+                return -1;
             continue;
         }
         // A run that replaced the file while this one waited locks the new one.
-        struct stat current;
+        struct stat current = {};
         if (lockWaiting(fd) && stat(kLockPath, &current) == 0 && current.st_dev == opened.st_dev &&
             current.st_ino == opened.st_ino)
             return fd;

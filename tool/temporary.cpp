@@ -23,7 +23,7 @@ void removeLinksIn(int fd)
         return;
     }
     while (const dirent *ent = readdir(dir)) {
-        struct stat st;
+        struct stat st = {};
         if (fstatat(fd, ent->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode))
             unlinkat(fd, ent->d_name, 0);
     }

@@ -21,7 +21,7 @@ QByteArray temporaryPath(const QByteArray &dir);
 template <typename Make> QByteArray makeTemporary(const QByteArray &dir, Make make)
 {
     for (int attempt = 0; attempt < 8; ++attempt) {
-        QByteArray path = temporaryPath(dir);
+        const QByteArray path = temporaryPath(dir);
         if (make(path))
             return path;
         if (errno != EEXIST)

@@ -6,13 +6,11 @@
 // frame takes whole allocation stacks, which are slower to take: Qt is built
 // without frame pointers.
 
-// NOLINTNEXTLINE(bugprone-reserved-identifier): the name the sanitizers look for
 extern "C" const char *__asan_default_options()
 {
     return "fast_unwind_on_malloc=0";
 }
 
-// NOLINTNEXTLINE(bugprone-reserved-identifier): the name the sanitizers look for
 extern "C" const char *__lsan_default_suppressions()
 {
     return "leak:QJsonDocument::fromJson\n";

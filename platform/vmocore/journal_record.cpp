@@ -53,7 +53,7 @@ void sendJournalRecord(QtMsgType type, const QMessageLogContext &context, const 
 bool standardErrorIsJournal()
 {
     const QByteArray stream = qgetenv("JOURNAL_STREAM");
-    struct stat status;
+    struct stat status = {};
     if (stream.isEmpty() || fstat(STDERR_FILENO, &status) != 0)
         return false;
     return stream == QByteArray::number(quint64(status.st_dev)) + ':' +

@@ -7,6 +7,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <algorithm>
+
 namespace ProxySettings {
 
 void set(const QString &child, const QString &key, const QString &value)
@@ -41,10 +43,10 @@ void settle()
     write(QStringLiteral("use-same-proxy"),
           (++round % 2) ? QStringLiteral("false") : QStringLiteral("true"));
     for (int i = 0; i < 50; ++i) {
-        for (const QList<QVariant> &args : qAsConst(spy)) {
-            if (args.at(0).toString() == QLatin1String("useSameProxy"))
-                return;
-        }
+        if (std::any_of(spy.cbegin(), spy.cend(), [](const QList<QVariant> &args) {
+                return args.at(0).toString() == QLatin1String("useSameProxy");
+            }))
+            return;
         spy.wait(100);
     }
     QFAIL("the settings change did not arrive");

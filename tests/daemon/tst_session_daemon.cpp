@@ -171,7 +171,7 @@ private Q_SLOTS:
         if (!environmentRules.isNull())
             environment.insert(QStringLiteral("QT_LOGGING_RULES"), environmentRules);
         QFile stream(stderrIsJournal ? run.stderrPath : run.cache.filePath(QStringLiteral("x")));
-        struct stat status;
+        struct stat status = {};
         QVERIFY(stream.open(QIODevice::WriteOnly) &&
                 stat(QFile::encodeName(stream.fileName()).constData(), &status) == 0);
         environment.insert(QStringLiteral("JOURNAL_STREAM"),

@@ -52,19 +52,19 @@ QByteArray readLink(const QByteArray &path)
 
 bool isLink(const QByteArray &path)
 {
-    struct stat st;
+    struct stat st = {};
     return lstat(path.constData(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 
 bool lexists(const QByteArray &path)
 {
-    struct stat st;
+    struct stat st = {};
     return lstat(path.constData(), &st) == 0;
 }
 
 unsigned long inode(const QByteArray &path)
 {
-    struct stat st;
+    struct stat st = {};
     return lstat(path.constData(), &st) == 0 ? st.st_ino : 0;
 }
 
@@ -80,7 +80,7 @@ static void collect(const QByteArray &root, const QByteArray &rel,
             continue;
         const QByteArray childRel = rel.isEmpty() ? name : rel + '/' + name;
         const QByteArray path = root + '/' + childRel;
-        struct stat st;
+        struct stat st = {};
         if (lstat(path.constData(), &st) != 0)
             continue;
         if (S_ISLNK(st.st_mode)) {

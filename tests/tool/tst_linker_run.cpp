@@ -448,7 +448,7 @@ private Q_SLOTS:
         close(held);
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.standardError, QByteArray());
-        struct stat st;
+        struct stat st = {};
         QVERIFY(lstat(lock.constData(), &st) == 0 && S_ISREG(st.st_mode));
         QCOMPARE(st.st_mode & 0777, mode_t(0600));
     }
@@ -513,8 +513,9 @@ private Q_SLOTS:
 
         const QStringList expected = {
             // The debug stream escapes the quotes and the newline of the name.
-            "link failed: \"/opt/apps/plug/entries/plugins/browser/say \\\"hi\\\"\\n.so\" => "
-            "\"/usr/lib/mozilla/plugins/say \\\"hi\\\"\\n.so\"",
+            QStringLiteral("link failed: \"/opt/apps/plug/entries/plugins/browser/say "
+                           "\\\"hi\\\"\\n.so\" => ") +
+                "\"/usr/lib/mozilla/plugins/say \\\"hi\\\"\\n.so\"",
             R"(link failed: "/usr/share/icons/loose.png" => "/usr/share/icons/hicolor/scalable/apps/loose.png")",
             R"(parse info failed: "/opt/apps/array/info")",
             R"(parse info failed: "/opt/apps/broken/info")",

@@ -17,6 +17,8 @@
 #include <QJsonParseError>
 #include <QProcess>
 
+#include <algorithm>
+
 namespace {
 
 const QString kAppName = QStringLiteral("ostrel-app-store");
@@ -27,11 +29,9 @@ bool isSinglePathComponent(const QString &name)
 {
     if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
         return false;
-    for (const QChar c : name) {
-        if (c == QLatin1Char('/') || c.category() == QChar::Other_Control)
-            return false;
-    }
-    return true;
+    return std::none_of(name.begin(), name.end(), [](QChar c) {
+        return c == QLatin1Char('/') || c.category() == QChar::Other_Control;
+    });
 }
 
 } // namespace
@@ -131,7 +131,7 @@ QPair<QString, int> AppstoreDaemonInterface::parseAppInfoJson(const QString &jso
     const QPair<QString, int> noBottle(QString(), -1);
     if (json.trimmed().isEmpty())
         return noBottle;
-    QJsonParseError error;
+    QJsonParseError error = {};
     const QJsonDocument document = QJsonDocument::fromJson(json.toUtf8(), &error);
     if (error.error != QJsonParseError::NoError || !document.isObject()) {
         qCWarning(logMain) << "parse AppBriefInfo failed:" << error.errorString() << json;

@@ -129,9 +129,12 @@ void AppstoreDaemonInterface::writeNotifyTime()
                             QDate::currentDate().toString(kDateFormat));
 }
 
+// The slot's signature is the configuration watcher's signal's.
+// NOLINTBEGIN(performance-unnecessary-value-param)
 void AppstoreDaemonInterface::slotVConfigValueChanged(const QString &appId, const QString &name,
                                                       QString subpath, const QString &key,
                                                       const QVariant &value)
+// NOLINTEND(performance-unnecessary-value-param)
 {
     Q_UNUSED(subpath)
     if (appId != QLatin1String(kVConfigAppStoreAppId) ||

@@ -42,6 +42,8 @@ VConfigWatcher::Triple VConfigWatcher::triple(const QString &appId, const QStrin
     return Triple(normal(appId), normal(name), normal(subpath));
 }
 
+// The exported interface takes the application id by value.
+// NOLINTBEGIN(performance-unnecessary-value-param)
 bool VConfigWatcher::addVConfig(QString appId, const QString &name, const QString &subpath)
 {
     const Triple key = triple(appId, name, subpath);
@@ -61,6 +63,7 @@ bool VConfigWatcher::addVConfig(QString appId, const QString &name, const QStrin
     return false;
 }
 
+// cppcheck-suppress passedByValue
 void VConfigWatcher::removeVConfig(QString appId, const QString &name, const QString &subpath)
 {
     const auto it = m_configs.find(triple(appId, name, subpath));
@@ -98,6 +101,7 @@ QVariant VConfigWatcher::getValueSync(QString appId, const QString &name, const 
     return config->value(key, QVariant());
 }
 
+// cppcheck-suppress passedByValue
 void VConfigWatcher::getValueAsync(QString appId, const QString &name, const QString &subpath,
                                    const QString &key)
 {
@@ -105,6 +109,7 @@ void VConfigWatcher::getValueAsync(QString appId, const QString &name, const QSt
     if (value.isValid())
         Q_EMIT sigValueChanged(appId, name, subpath, key, value);
 }
+// NOLINTEND(performance-unnecessary-value-param)
 
 void VConfigWatcher::slotValueChanged(const QString &key)
 {

@@ -50,7 +50,8 @@ PrivateJournal::PrivateJournal()
     const int fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     sockaddr_un address = {};
     address.sun_family = AF_UNIX;
-    std::strcpy(address.sun_path, kSocketPath);
+    static_assert(sizeof kSocketPath <= sizeof address.sun_path, "the path fits");
+    std::memcpy(address.sun_path, kSocketPath, sizeof kSocketPath);
     if (fd >= 0 && bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0)
         m_socket = fd;
     else if (fd >= 0)
