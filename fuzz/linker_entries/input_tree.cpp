@@ -1,5 +1,7 @@
 #include "input_tree.h"
 
+#include <climits>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -79,6 +81,20 @@ QByteArray placeOf(const QByteArray &kind, bool system, const QByteArray &path,
     return fits ? path : QByteArray();
 }
 
+// Whether the link at path leads to a directory outside the roots, which a
+// run would walk as though it were the application's own.
+bool leadsToForeignDirectory(const QByteArray &path, const QList<QByteArray> &roots)
+{
+    char resolved[PATH_MAX];
+    struct stat st = {};
+    if (!realpath(path.constData(), resolved) || stat(resolved, &st) != 0 || !S_ISDIR(st.st_mode))
+        return false;
+    const QByteArray target(resolved);
+    return std::none_of(roots.begin(), roots.end(), [&](const QByteArray &root) {
+        return target == root || isBelow(target, root);
+    });
+}
+
 } // namespace
 
 bool isBelow(const QByteArray &path, const QByteArray &dir)
@@ -87,9 +103,11 @@ bool isBelow(const QByteArray &path, const QByteArray &dir)
 }
 
 QMap<QByteArray, QByteArray> layOutInput(const QByteArray &input,
-                                         const QList<QByteArray> &targetDirs)
+                                         const QList<QByteArray> &targetDirs,
+                                         const QList<QByteArray> &ownRoots)
 {
     QMap<QByteArray, QByteArray> planted;
+    QList<QByteArray> links;
     for (const QByteArray &line : input.split('\n')) {
         const QList<QByteArray> words = line.split(' ');
         // A NUL would cut the name the system calls see short of the one checked.
@@ -103,8 +121,15 @@ QMap<QByteArray, QByteArray> layOutInput(const QByteArray &input,
         const QByteArray path = placeOf(kind, system, words.at(1), targetDirs);
         if (path.isEmpty() || !makeEntry(kind, path, rest))
             continue;
+        if (kind == "link")
+            links.append(path);
         if (system)
             planted.insert(path, kind == "link" ? "-> " + rest : kind);
+    }
+    // Once every entry is there, each link leads where it will in the run.
+    for (const QByteArray &link : qAsConst(links)) {
+        if (leadsToForeignDirectory(link, ownRoots) && unlink(link.constData()) == 0)
+            planted.remove(link);
     }
     return planted;
 }

@@ -23,10 +23,16 @@
 // entries whose place would be reached through a symbolic link or a file, are
 // passed over: nothing is made anywhere else.
 //
-// Returns the system entries it made, each described as TreeUtil::snapshot
+// A link that leads to a directory outside ownRoots (/opt/apps and the
+// input's own system directories) is taken away again: a run would walk the
+// machine's own tree through it, as large as the machine is, and learn
+// nothing there that a small tree does not show.
+//
+// Returns the system entries it left, each described as TreeUtil::snapshot
 // describes it.
 QMap<QByteArray, QByteArray> layOutInput(const QByteArray &input,
-                                         const QList<QByteArray> &targetDirs);
+                                         const QList<QByteArray> &targetDirs,
+                                         const QList<QByteArray> &ownRoots);
 
 // Whether path lies strictly below dir.
 bool isBelow(const QByteArray &path, const QByteArray &dir);

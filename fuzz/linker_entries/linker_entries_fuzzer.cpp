@@ -153,8 +153,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const auto emptied = [&](const QByteArray &root) { return sandbox.mountTmpfs(root, 0); };
     if (!sandbox.setUp() || !std::all_of(g_emptyRoots.begin(), g_emptyRoots.end(), emptied))
         fail("cannot lay out the file systems over", "/");
-    const QMap<QByteArray, QByteArray> planted = layOutInput(
-        QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)), g_targetDirs);
+    const QMap<QByteArray, QByteArray> planted =
+        layOutInput(QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)), g_targetDirs,
+                    g_emptyRoots + QList<QByteArray>{kAppsRoot});
     const QMap<QByteArray, QByteArray> installed = TreeUtil::snapshot(kAppsRoot);
 
     linkInstallation();
