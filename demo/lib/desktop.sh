@@ -7,12 +7,13 @@
 
 desktop_pids=()
 
-# A bus that lets every local user connect and own any name; the session bus
-# finds activatable services (dconf) in the standard directories.
-bus_config() { # bus_config <type> <socket directory>
+# A bus that lets every local user connect and own any name. The session bus
+# may start dconf's service only: nothing of the machine's (its notification
+# server, say) is started on it behind the demo's back.
+bus_config() { # bus_config <type> <socket directory> <service directory>
     local services=
     if [ "$1" = session ]; then
-        services='<standard_session_servicedirs/>'
+        services="<servicedir>$3</servicedir>"
     fi
     cat <<XML
 <!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-BUS Bus Configuration 1.0//EN"
@@ -35,7 +36,7 @@ XML
 
 start_bus() { # start_bus <type>: prints the bus's address
     local dir=$desktop_dir
-    bus_config "$1" "$dir/sockets" > "$dir/$1-bus.conf"
+    bus_config "$1" "$dir/sockets" "$dir/services" > "$dir/$1-bus.conf"
     dbus-daemon --config-file="$dir/$1-bus.conf" --fork --print-address=1 --print-pid=3 \
         3> "$dir/$1-bus.pid" 2> "$dir/$1-bus.log" | head -n 1
 }
@@ -48,8 +49,9 @@ has_owner() { # has_owner <name>: whether the name is owned on the session bus
 desktop_start() {
     desktop_dir=$1
     local dir=$1
-    mkdir -p "$dir"/{home,config,cache,data,runtime,sockets}
+    mkdir -p "$dir"/{home,config,cache,data,runtime,sockets,services}
     chmod 0700 "$dir/runtime"
+    cp /usr/share/dbus-1/services/ca.desrt.dconf.service "$dir/services/"
     export HOME=$dir/home XDG_CONFIG_HOME=$dir/config XDG_CACHE_HOME=$dir/cache \
         XDG_DATA_HOME=$dir/data XDG_RUNTIME_DIR=$dir/runtime
     export GSETTINGS_SCHEMA_DIR=$2 GSETTINGS_BACKEND=dconf

@@ -5,11 +5,10 @@
 // once after a package operation there, and the host loads the installed
 // plug-in. The machine's own files and package database never change.
 
-#include "private_desktop.h"
 #include "session_processes.h"
 #include "system_files.h"
+#include "test_main.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -17,8 +16,6 @@
 #include <QTest>
 
 namespace {
-
-bool g_privateSystem = false;
 
 const QString kAppId = QStringLiteral("org.example.triggered");
 const QString kAppPackage = QStringLiteral("org-example-triggered");
@@ -94,7 +91,7 @@ class TestInstalledPackages : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        if (!g_privateSystem)
+        if (!PrivateSystem::isActive())
             QSKIP("no private mount namespace with overlays (needs root)");
         const QStringList debs = {packageFile(QStringLiteral("app-entries-linker")),
                                   packageFile(QStringLiteral("ostrel-appstore-session-daemon"))};
@@ -234,16 +231,6 @@ private Q_SLOTS:
     }
 };
 
-int main(int argc, char *argv[])
-{
-    const PrivateSystem system({"/usr", "/etc", "/var", "/opt", "/run"});
-    g_privateSystem = system.isValid();
-    QCoreApplication app(argc, argv);
-    PrivateDesktop desktop;
-    if (!desktop.isValid())
-        return 1;
-    TestInstalledPackages test;
-    return QTest::qExec(&test, argc, argv);
-}
+PRIVATE_SYSTEM_TEST_MAIN(TestInstalledPackages, {"/usr", "/etc", "/var", "/opt", "/run"})
 
 #include "tst_installed_packages.moc"

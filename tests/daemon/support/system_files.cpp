@@ -72,6 +72,8 @@ QStringList SystemFiles::wrapper() const
     return words;
 }
 
+bool PrivateSystem::s_active = false;
+
 PrivateSystem::PrivateSystem()
     : PrivateSystem(QList<QByteArray>(std::begin(kOverlaid), std::end(kOverlaid)))
 {}
@@ -95,7 +97,7 @@ PrivateSystem::PrivateSystem(const QList<QByteArray> &overlaid)
         if (mount("overlay", dir.constData(), "overlay", 0, options.constData()) != 0)
             return;
     }
-    m_valid = true;
+    s_active = true;
 }
 
 PrivateSystem::~PrivateSystem()

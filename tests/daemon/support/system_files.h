@@ -37,12 +37,13 @@ public:
     PrivateSystem();
     explicit PrivateSystem(const QList<QByteArray> &overlaid);
     ~PrivateSystem();
-    bool isValid() const { return m_valid; }
+    // Whether this process runs in such a namespace.
+    static bool isActive() { return s_active; }
 
 private:
     QTemporaryDir m_scratch;
     QList<QByteArray> m_overlaid;
-    bool m_valid = false;
+    static bool s_active;
 };
 
 // Writes content to path, creating the missing directories.
