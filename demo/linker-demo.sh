@@ -90,7 +90,6 @@ caches=(/usr/share/applications/mimeinfo.cache /usr/share/mime/mime.cache
     /usr/share/icons/hicolor/icon-theme.cache /usr/share/glib-2.0/schemas/gschemas.compiled)
 before=$(links)
 touch /tmp/before-linker-run
-sleep 1 # the caches' modification times tell this run's writes apart
 run "app-entries-linker"
 after=$(links)
 

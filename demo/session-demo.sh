@@ -10,6 +10,7 @@ build=$1
 here=$(dirname "$0")
 source "$here/lib/story.sh"
 source "$here/lib/desktop.sh"
+source "$here/lib/peers.sh"
 
 scratch=/tmp/session
 plugin=$build/daemon/libostrel-appstore-session-daemon.so
@@ -23,44 +24,8 @@ stop_all() {
 }
 trap stop_all EXIT
 
-start_peer() { # start_peer <name> <program>: its calls are recorded in <name>.calls
-    "$2" > "$scratch/$1.calls" 2> "$scratch/$1.log" &
-    desktop_pids+=($!)
-    wait_for grep -qx ready "$scratch/$1.calls"
-}
-calls() { # calls <member>: the arguments of each call the daemon received, as JSON
-    grep '^{' "$scratch/daemon.calls" | jq -c --arg member "$1" 'select(.member == $member) | .args'
-}
-count_is() { # count_is <member> <count>
-    test "$(calls "$1" | wc -l)" -eq "$2"
-}
-notifications_are() {
-    test "$(notification_count)" -eq "$1"
-}
-field() { # field <notification number> <column>
-    notifications | sed -n "$1p" | cut -f "$2"
-}
-show_notification() { # show_notification <number>
-    echo "  dunst received: $(field "$1" 1)"
-    echo "      body:    $(field "$1" 2)"
-    echo "      icon:    $(field "$1" 3)"
-    echo "      actions: $(field "$1" 4)"
-    echo "      hints:   $(field "$1" 5)"
-    echo "      timeout: $(field "$1" 6)"
-}
-not() {
-    ! "$@"
-}
 masked() {
     sed -E 's/(alice:)[^@]*@/\1***@/g'
-}
-# The command that makes the daemon's stand-in send one of its signals.
-daemon_control() { # daemon_control <method> <argument as typed>
-    printf 'gdbus call --system --dest com.yarl.appstore.daemon --object-path /appstore \\\n'
-    printf '        --method org.ostrel.test.AppstoreDaemon.%s \\\n        %s' "$1" "$2"
-}
-notice() { # notice <opt> <appName> <packageName> <logname>
-    printf '\x27{"opt": %s, "appName": "%s", "packageName": "%s", "logname": "%s"}\x27' "$@"
 }
 announcement=$(cat <<'ARG'
 '["{\"name\": \"Notes\", \"package_name\": \"org.example.notes\"}",
@@ -69,9 +34,6 @@ ARG
 )
 environments_printed() {
     grep -c '^end of environment$' "$scratch/host.out" || true
-}
-more_than() { # more_than <count> <command...>: whether the command prints more
-    test "$("${@:2}")" -gt "$1"
 }
 # The host's proxy variables, as it prints its environment on SIGUSR1.
 host_proxy_environment() {

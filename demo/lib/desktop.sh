@@ -124,3 +124,20 @@ notifications() {
 notification_count() {
     notifications | wc -l
 }
+
+notifications_are() {
+    test "$(notification_count)" -eq "$1"
+}
+
+field() { # field <notification number> <column>
+    notifications | sed -n "$1p" | cut -f "$2"
+}
+
+show_notification() { # show_notification <number>
+    echo "  dunst received: $(field "$1" 1)"
+    echo "      body:    $(field "$1" 2)"
+    echo "      icon:    $(field "$1" 3)"
+    echo "      actions: $(field "$1" 4)"
+    echo "      hints:   $(field "$1" 5)"
+    echo "      timeout: $(field "$1" 6)"
+}

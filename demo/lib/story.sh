@@ -57,3 +57,11 @@ wait_for() {
     done
     return 1
 }
+
+not() {
+    ! "$@"
+}
+
+more_than() { # more_than <count> <command...>: whether the command prints more
+    test "$("${@:2}")" -gt "$1"
+}
