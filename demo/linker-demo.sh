@@ -89,7 +89,7 @@ pause
 caches=(/usr/share/applications/mimeinfo.cache /usr/share/mime/mime.cache
     /usr/share/icons/hicolor/icon-theme.cache /usr/share/glib-2.0/schemas/gschemas.compiled)
 before=$(links)
-touch /tmp/before-linker-run
+touch "$DEMO_SCRATCH/before-linker-run"
 run "app-entries-linker"
 after=$(links)
 
@@ -111,7 +111,7 @@ run "ls -l /usr/share/help/C"
 echo
 say "Then it refreshed the system's caches:"
 for cache in "${caches[@]}"; do
-    if [ "$cache" -nt /tmp/before-linker-run ]; then
+    if [ "$cache" -nt "$DEMO_SCRATCH/before-linker-run" ]; then
         echo "  rewritten: $cache"
     fi
 done
@@ -139,7 +139,7 @@ check "both help books are in the shared /usr/share/help/C" \
     test ! -L /usr/share/help/C -a -L /usr/share/help/C/org.example.notes \
     -a -L /usr/share/help/C/org.example.viewer
 for cache in "${caches[@]}"; do
-    check "$cache was refreshed" test "$cache" -nt /tmp/before-linker-run
+    check "$cache was refreshed" test "$cache" -nt "$DEMO_SCRATCH/before-linker-run"
 done
 pause
 

@@ -12,7 +12,7 @@ source "$here/lib/story.sh"
 source "$here/lib/desktop.sh"
 source "$here/lib/peers.sh"
 
-scratch=/tmp/session
+scratch=$DEMO_SCRATCH/session
 plugin=$build/daemon/libostrel-appstore-session-daemon.so
 shot=$build/demo-screenshot.png
 host_pid=

@@ -62,7 +62,9 @@ desktop_start() {
     export DBUS_SYSTEM_BUS_ADDRESS DBUS_SESSION_BUS_ADDRESS
     desktop_pids+=("$(cat "$dir/system-bus.pid")" "$(cat "$dir/session-bus.pid")")
 
-    Xvfb -displayfd 4 -screen 0 640x200x24 -nolisten tcp 4> "$dir/display" 2> "$dir/xvfb.log" &
+    # Listening on an abstract socket only, it leaves no file in /tmp.
+    Xvfb -displayfd 4 -screen 0 640x200x24 -nolisten tcp -nolisten unix \
+        4> "$dir/display" 2> "$dir/xvfb.log" &
     desktop_pids+=($!)
     wait_for test -s "$dir/display"
     export DISPLAY=:$(cat "$dir/display")
@@ -90,9 +92,14 @@ INI
 
 desktop_stop() {
     local i
+    if [ ${#desktop_pids[@]} -eq 0 ]; then
+        return
+    fi
     for ((i = ${#desktop_pids[@]} - 1; i >= 0; i--)); do
         kill "${desktop_pids[i]}" 2>/dev/null || true
     done
+    # The ones started here; the buses were started as daemons.
+    wait "${desktop_pids[@]}" 2>/dev/null || true
     desktop_pids=()
 }
 

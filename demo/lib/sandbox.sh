@@ -1,13 +1,16 @@
 # The demo's private system, sourced by demo/whole-system.sh, which runs in a
-# private mount namespace: a tmpfs over /tmp (the virtual display's socket and
-# lock live there) and copy-on-write overlays over the system directories the
-# linker, the packages' caches and the edition file touch. Whatever the demo
-# changes is gone when it ends.
+# private mount namespace: copy-on-write overlays over the directories the
+# linker, the caches, the edition file and the desktop's programs write to,
+# and a scratch tmpfs for the demo's own files (exported as DEMO_SCRATCH).
+# Whatever the demo changes there is gone when it ends; the scratch
+# directory's mount point is removed too.
 
 sandbox_enter() {
-    mount -t tmpfs demo-tmp /tmp
-    local layers=/tmp/.sandbox dir name
-    mkdir -p "$layers"
+    DEMO_SCRATCH=$(mktemp -d)
+    export DEMO_SCRATCH
+    trap 'umount --lazy "$DEMO_SCRATCH"; rmdir "$DEMO_SCRATCH"' EXIT
+    mount -t tmpfs demo "$DEMO_SCRATCH"
+    local layers=$DEMO_SCRATCH/layers dir name
     for dir in /opt /usr /etc /var; do
         name=${dir//\//_}
         mkdir -p "$layers/$name/upper" "$layers/$name/work"
