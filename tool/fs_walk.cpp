@@ -85,13 +85,14 @@ bool TreeWalker::next()
     if (m_descend && m_entry.isDir && m_depth == Recursive) {
         Level &parent = m_levels.last();
         struct stat st;
-        const int fd =
-            fstat(m_fd, &st) == 0 ? openat(m_fd, m_entry.name, kOpenDir | O_NOFOLLOW) : -1;
+        if (parent.ino == 0 && fstat(m_fd, &st) == 0) {
+            parent.dev = st.st_dev;
+            parent.ino = st.st_ino;
+        }
+        const int fd = parent.ino != 0 ? openat(m_fd, m_entry.name, kOpenDir | O_NOFOLLOW) : -1;
         Level level;
         level.relPath = m_entry.relPath;
         if (fd >= 0 && readNames(fd, &level)) {
-            parent.dev = st.st_dev;
-            parent.ino = st.st_ino;
             close(m_fd);
             m_fd = fd;
             m_levels.append(level);

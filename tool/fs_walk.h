@@ -61,7 +61,7 @@ private:
         QByteArray names; // each listed name as its type byte, the name and a NUL
         qsizetype next = 0;
         dev_t dev = 0; // the directory's identity, taken before descending from it
-        ino_t ino = 0;
+        ino_t ino = 0; // (0 until then)
     };
 
     // Reads the listed names of the open directory fd into level.
