@@ -4,8 +4,8 @@
 
 #include "appstore_daemon_interface.h"
 #include "log_capture.h"
-#include "private_desktop.h"
 #include "system_files.h"
+#include "test_main.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -20,7 +20,6 @@
 namespace {
 
 const char kCategory[] = "com.ostrel.app-store.session-daemon";
-bool g_privateSystem = false;
 int g_trims = 0;
 
 // A brief information that asks for the set-up script.
@@ -91,7 +90,7 @@ private:
 private Q_SLOTS:
     void initTestCase()
     {
-        if (!g_privateSystem)
+        if (!PrivateSystem::isActive())
             QSKIP("no private mount namespace with an overlay over /opt");
         QVERIFY(m_work.isValid());
         QVERIFY(QDir::setCurrent(m_work.path()));
@@ -253,16 +252,6 @@ private Q_SLOTS:
     }
 };
 
-int main(int argc, char *argv[])
-{
-    const PrivateSystem system;
-    g_privateSystem = system.isValid();
-    QCoreApplication app(argc, argv);
-    PrivateDesktop desktop;
-    if (!desktop.isValid())
-        return 1;
-    TestBridgeSlots test;
-    return QTest::qExec(&test, argc, argv);
-}
+PRIVATE_SYSTEM_TEST_MAIN(TestBridgeSlots)
 
 #include "tst_bridge_slots.moc"

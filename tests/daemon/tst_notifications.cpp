@@ -4,18 +4,24 @@
 // desktop notifications. The host's system files (edition code, translation
 // catalogue, password entries) are laid out in a private mount namespace.
 
+#include "bus_helpers.h"
 #include "private_desktop.h"
+#include "proxy_settings.h"
 #include "session_processes.h"
 #include "system_files.h"
 #include "test_main.h"
 
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusPendingCall>
+#include <QDBusReply>
 #include <QDate>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 
+#include <csignal>
 #include <memory>
 #include <pwd.h>
 #include <unistd.h>
@@ -119,13 +125,47 @@ struct Setup
     // No password entry, and the lock service answers with an error.
     bool withoutUserName = false;
     bool daemonRunning = true;
+    // A service the host does without: "lock", "schemas" or "dconf".
+    QString missing;
 
     bool operator==(const Setup &other) const
     {
         return edition == other.edition && wayland == other.wayland && german == other.german &&
-               withoutUserName == other.withoutUserName && daemonRunning == other.daemonRunning;
+               withoutUserName == other.withoutUserName && daemonRunning == other.daemonRunning &&
+               missing == other.missing;
     }
 };
+
+// The private session bus's service file of dconf.
+QString dconfServiceFile()
+{
+    return qEnvironmentVariable("XDG_DATA_HOME") +
+           QStringLiteral("/dbus-1/services/ca.desrt.dconf.service");
+}
+
+// Stops dconf's service and keeps the bus from starting it again.
+bool stopDconf()
+{
+    if (!QFile::rename(dconfServiceFile(), dconfServiceFile() + QStringLiteral(".off")))
+        return false;
+    QDBusConnectionInterface *bus = QDBusConnection::sessionBus().interface();
+    const QDBusReply<uint> pid = bus->servicePid(QStringLiteral("ca.desrt.dconf"));
+    if (pid.isValid())
+        kill(pid_t(pid.value()), SIGTERM);
+    for (int i = 0; i < 100 && bus->isServiceRegistered(QStringLiteral("ca.desrt.dconf")); ++i)
+        QTest::qWait(50);
+    return !bus->isServiceRegistered(QStringLiteral("ca.desrt.dconf"));
+}
+
+void emitUserChanged(const QString &user)
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.ostrel.kse.LockService1"),
+        QStringLiteral("/org/ostrel/kse/LockService1"),
+        QStringLiteral("org.ostrel.test.LockService"), QStringLiteral("EmitUserChanged"));
+    call << user;
+    QDBusConnection::systemBus().call(call);
+}
 
 } // namespace
 
@@ -157,7 +197,8 @@ private:
         if (setup.daemonRunning && !startDaemon())
             return false;
         m_lock.stop();
-        if (!m_lock.start(QStringLiteral(LOCK_PEER_PATH),
+        if (setup.missing != QLatin1String("lock") &&
+            !m_lock.start(QStringLiteral(LOCK_PEER_PATH),
                           setup.withoutUserName ? QStringList{QStringLiteral("--error")}
                                                 : QStringList()))
             return false;
@@ -181,12 +222,20 @@ private:
                                  : QStringLiteral("LC_ALL=C.UTF-8"));
         if (setup.wayland)
             wrapper << QStringLiteral("XDG_SESSION_TYPE=wayland");
+        if (setup.missing == QLatin1String("schemas"))
+            wrapper << QStringLiteral("GSETTINGS_SCHEMA_DIR=/nonexistent");
 
         m_setup = setup;
         m_host = std::make_unique<Host>();
         m_logLinesSeen = 0;
         m_notificationsSeen = notifications().size();
-        return m_host->start({}, wrapper);
+        if (!m_host->start({}, wrapper))
+            return false;
+        // Up once the bridge's first report reached the daemon.
+        for (int i = 0;
+             i < 200 && m_daemon && hostCalls(QStringLiteral("SetSystemProxy")).isEmpty(); ++i)
+            QTest::qWait(50);
+        return !m_daemon || !hostCalls(QStringLiteral("SetSystemProxy")).isEmpty();
     }
 
     bool startDaemon(const QStringList &arguments = {})
@@ -276,9 +325,13 @@ private Q_SLOTS:
 
     void cleanup()
     {
-        if (m_daemon)
-            callDaemon(kDaemonControl, QStringLiteral("SetFailing"),
-                       {QStringLiteral("GetConfigByNodeName"), false});
+        for (const char *member : {"GetConfigByNodeName", "SetConfigByNodeName"}) {
+            if (m_daemon)
+                callDaemon(kDaemonControl, QStringLiteral("SetFailing"),
+                           {QString::fromLatin1(member), false});
+        }
+        if (QFile::exists(dconfServiceFile() + QStringLiteral(".off")))
+            QFile::rename(dconfServiceFile() + QStringLiteral(".off"), dconfServiceFile());
         if (m_setup.daemonRunning != bool(m_daemon))
             m_host.reset(); // the daemon came or went: the next test starts afresh
     }
@@ -585,6 +638,113 @@ private Q_SLOTS:
         QCOMPARE(args(notes.first()).at(5).toArray().toVariantList(),
                  QVariantList({"show_detail", "Ansehen"}));
         QCOMPARE(noticeBody(apps(2)), QStringLiteral("2 Anwendungen: App1, App2"));
+    }
+    void survivesADaemonRestart()
+    {
+        QVERIFY(useHost(Setup()));
+        m_daemon.reset();
+        QVERIFY(startDaemon());
+        emitNotice(notice(1, "Calc", sessionUser()));
+        storeNoticeDate(date(-1));
+        announce(apps(1));
+        QCOMPARE(shown().size(), 2);
+    }
+
+    // The notice is shown, but the daemon did not keep its date: the next
+    // announcement that day brings the notice again rather than none.
+    void notifiesAgainWhenTheDateIsNotStored()
+    {
+        QVERIFY(useHost(Setup()));
+        storeNoticeDate(date(-1));
+        QVERIFY(callDaemon(kDaemonControl, QStringLiteral("SetFailing"),
+                           {QStringLiteral("SetConfigByNodeName"), true}));
+        announce(apps(1));
+        announce(apps(1));
+        QCOMPARE(shown().size(), 2);
+    }
+
+    void showsNoticesOnceTheServerIsBack()
+    {
+        QVERIFY(useHost(Setup()));
+        m_server.stop();
+        emitNotice(notice(1, "Unseen", sessionUser()));
+        // Handled in order: once this user's return is reported, so is the notice.
+        const int reports = hostCalls(QStringLiteral("SetSystemProxy")).size();
+        emitUserChanged(sessionUser());
+        QTRY_COMPARE(hostCalls(QStringLiteral("SetSystemProxy")).size(), reports + 1);
+        QVERIFY(m_server.start(QStringLiteral(NOTIFICATION_PEER_PATH)));
+        emitNotice(notice(1, "Calc", sessionUser()));
+        const QList<QJsonObject> notes = shown();
+        QCOMPARE(notes.size(), 1);
+        QCOMPARE(summaryOf(notes.first()), QStringLiteral("\"Calc\" installed successfully"));
+    }
+
+    void worksWithoutAService_data()
+    {
+        QTest::addColumn<QString>("missing");
+        QTest::newRow("lock service") << "lock";
+        QTest::newRow("proxy schemas") << "schemas";
+        QTest::newRow("dconf service") << "dconf";
+    }
+
+    void worksWithoutAService()
+    {
+        QFETCH(QString, missing);
+        if (missing == QLatin1String("dconf"))
+            QVERIFY(stopDconf());
+        Setup setup;
+        setup.missing = missing;
+        QVERIFY(useHost(setup));
+        QTRY_COMPARE(hostCalls(QStringLiteral("SetSystemProxy")), QStringList{nonePayload()});
+        emitNotice(notice(1, "Calc", sessionUser()));
+        storeNoticeDate(date(-1));
+        announce(apps(1));
+        QCOMPARE(shown().size(), 2);
+    }
+
+    // The daemon hangs as an announcement arrives: both of its reads wait
+    // out the D-Bus timeout and the notice is shown; what came meanwhile is
+    // handled afterwards.
+    void waitsOutAHungDaemon()
+    {
+        QVERIFY(useHost(Setup()));
+        QVERIFY(callDaemon(kDaemonControl, QStringLiteral("StallNextStatusRead"), {55}));
+        newLogLines();
+        const int reports = hostCalls(QStringLiteral("SetSystemProxy")).size();
+        announce(apps(1));
+        ProxySettings::set(QString(), QStringLiteral("autoconfig-url"),
+                           QStringLiteral("'http://wpad.example/proxy.pac'"));
+        ProxySettings::set(QString(), QStringLiteral("mode"), QStringLiteral("auto"));
+        const QDBusPendingCall instance = QDBusConnection::sessionBus().asyncCall(
+            QDBusMessage::createMethodCall(QStringLiteral("com.ostrel.appstore.daemon"),
+                                           QStringLiteral("/com/ostrel/appstore/daemon"),
+                                           QStringLiteral("com.ostrel.appstore.daemon"),
+                                           QStringLiteral("Instance")),
+            120000);
+
+        QTRY_COMPARE_WITH_TIMEOUT(notifications().size(), m_notificationsSeen + 1, 90000);
+        QCOMPARE(bodyOf(notifications().last()), QStringLiteral("1 app: App1"));
+        m_notificationsSeen = notifications().size();
+        QTRY_VERIFY(instance.isFinished());
+        QVERIFY(!instance.isError());
+        QStringList log = newLogLines();
+        log = log.filter(QRegularExpression(QStringLiteral("^(?!debug\\|System Proxy:)")));
+        QVERIFY2(log.size() == 4, qPrintable(log.join(QLatin1Char('\n'))));
+        QCOMPARE(log.at(0), QStringLiteral("debug|LocalUpgradeCheckStatus: false"));
+        QVERIFY2(log.at(1).startsWith(
+                     QLatin1String("warning|GetConfigByNodeName upgradeNoticeTime failed: ")),
+                 qPrintable(log.at(1)));
+        QCOMPARE(log.at(2),
+                 QStringLiteral("debug|Last notify date: 19700101, current date: %1").arg(date(0)));
+        // Once the daemon is back, the proxy report reaches it and notices work.
+        QTRY_VERIFY_WITH_TIMEOUT(hostCalls(QStringLiteral("SetSystemProxy")).size() > reports,
+                                 30000);
+        QVERIFY(hostCalls(QStringLiteral("SetSystemProxy"))
+                    .constLast()
+                    .contains(QLatin1String("\"auto_proxy\":\"http://wpad.example/proxy.pac\"")));
+        emitNotice(notice(1, "Calc", sessionUser()));
+        QCOMPARE(shown().size(), 1);
+        ProxySettings::reset();
     }
 };
 

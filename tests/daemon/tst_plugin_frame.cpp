@@ -21,13 +21,14 @@
 
 namespace {
 
+// The system locale the catalogue is looked up for, set before Qt reads it.
+[[maybe_unused]] const bool g_german = qputenv("LC_ALL", "de_DE.UTF-8");
+
 using EntryPoint = int (*)(const char *, void *);
 const QString kName = QStringLiteral("com.ostrel.appstore.daemon");
 const QString kPath = QStringLiteral("/com/ostrel/appstore/daemon");
 const QString kCatalogueDir = QStringLiteral("/usr/share/ostrel-yarl-appstore-client/translations");
 const char kCategory[] = "com.ostrel.app-store.session-daemon";
-
-bool g_privateSystem = false;
 
 QByteArray catalogue()
 {
@@ -78,7 +79,7 @@ private:
 private Q_SLOTS:
     void initTestCase()
     {
-        if (!g_privateSystem)
+        if (!PrivateSystem::isActive())
             QSKIP("no private mount namespace with overlays over /etc and /usr/share");
         m_plugin.setLoadHints(QLibrary::PreventUnloadHint);
         m_register = reinterpret_cast<EntryPoint>(m_plugin.resolve("KpxRegister"));
@@ -188,18 +189,6 @@ private Q_SLOTS:
     }
 };
 
-int main(int argc, char *argv[])
-{
-    qputenv("LC_ALL", "de_DE.UTF-8");
-    const PrivateSystem system;
-    g_privateSystem = system.isValid();
-    QCoreApplication app(argc, argv);
-    PrivateDesktop desktop;
-    if (!desktop.isValid())
-        return 1;
-    TestPluginFrame test;
-    const int status = QTest::qExec(&test, argc, argv);
-    return status;
-}
+PRIVATE_SYSTEM_TEST_MAIN(TestPluginFrame)
 
 #include "tst_plugin_frame.moc"

@@ -2,7 +2,7 @@
 // "com.yarl.appstore.daemon" at "/appstore". It records every call on
 // standard output, keeps the values of SetConfigByNodeName, and, when a test
 // asks through "org.ostrel.test.AppstoreDaemon", emits its two signals,
-// changes LocalUpgradeCheckStatus or answers a method with an error.
+// changes LocalUpgradeCheckStatus, answers a method with an error or hangs.
 // --upgrade-check-status starts it with LocalUpgradeCheckStatus true.
 
 #include "call_record.h"
@@ -15,6 +15,9 @@
 #include <QDBusMessage>
 #include <QMap>
 #include <QSet>
+#include <QThread>
+
+#include <utility>
 
 class Daemon : public QObject, protected QDBusContext
 {
@@ -37,6 +40,8 @@ public:
     QMap<QString, QString> config;
     QSet<QString> failing;
     bool upgradeCheckStatus = false;
+    // Seconds the next read of LocalUpgradeCheckStatus hangs the whole daemon.
+    int stallSeconds = 0;
 };
 
 class DaemonAdaptor : public QDBusAbstractAdaptor
@@ -50,7 +55,12 @@ public:
         : QDBusAbstractAdaptor(daemon)
         , m_daemon(daemon)
     {}
-    bool localUpgradeCheckStatus() const { return m_daemon->upgradeCheckStatus; }
+    bool localUpgradeCheckStatus() const
+    {
+        if (m_daemon->stallSeconds > 0)
+            QThread::sleep(unsigned(std::exchange(m_daemon->stallSeconds, 0)));
+        return m_daemon->upgradeCheckStatus;
+    }
 
 public Q_SLOTS:
     QString GetConfigByNodeName(const QString &node)
@@ -115,6 +125,8 @@ public Q_SLOTS:
             Q_EMIT m_signals->sigLocalAppsUpgradeNotify(infos);
     }
     void SetLocalUpgradeCheckStatus(bool status) { m_daemon->upgradeCheckStatus = status; }
+    // The next read of LocalUpgradeCheckStatus hangs the daemon for seconds.
+    void StallNextStatusRead(int seconds) { m_daemon->stallSeconds = seconds; }
     // Answers member with an error from now on (fail true) or normally again.
     void SetFailing(const QString &member, bool fail)
     {

@@ -11,10 +11,21 @@
 
 namespace {
 
+const QString kDconfService = QStringLiteral("ca.desrt.dconf.service");
+
+// Where the private session bus finds the services it may start: dconf's
+// only, so that nothing of the machine's (a notification server, say) is
+// started on it behind a test's back.
+QString serviceDir(const QString &base)
+{
+    return base + QStringLiteral("/data/dbus-1/services");
+}
+
 // A bus that lets every local user connect, own any name and talk to anyone:
 // tests run peers and hosts under other user ids too.
-QByteArray busConfig(const QByteArray &type, const QString &socketDir)
+QByteArray busConfig(const QByteArray &type, const QString &base)
 {
+    const QString socketDir = base + QStringLiteral("/sockets");
     QByteArray config = "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-BUS Bus Configuration "
                         "1.0//EN\" \"http://www.freedesktop.org/standards/dbus/1.0/"
                         "busconfig.dtd\">\n<busconfig>\n  <type>" +
@@ -23,7 +34,8 @@ QByteArray busConfig(const QByteArray &type, const QString &socketDir)
     if (type == "session") {
         // The real session bus's limits, far above dbus-daemon's defaults
         // (128 calls awaiting replies per connection, for instance).
-        config += "  <standard_session_servicedirs/>\n"
+        config += "  <servicedir>" + QFile::encodeName(serviceDir(base)) +
+                  "</servicedir>\n"
                   "  <limit name=\"max_incoming_bytes\">1000000000</limit>\n"
                   "  <limit name=\"max_outgoing_bytes\">1000000000</limit>\n"
                   "  <limit name=\"max_message_size\">1000000000</limit>\n"
@@ -60,6 +72,11 @@ PrivateDesktop::PrivateDesktop()
                               QFileDevice::ReadOther | QFileDevice::WriteOther |
                               QFileDevice::ExeOther);
 
+    QDir().mkpath(serviceDir(base));
+    if (!QFile::copy(QStringLiteral("/usr/share/dbus-1/services/") + kDconfService,
+                     serviceDir(base) + QLatin1Char('/') + kDconfService))
+        return;
+
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(base + QStringLiteral("/config")));
     qputenv("XDG_CACHE_HOME", QFile::encodeName(base + QStringLiteral("/cache")));
     qputenv("XDG_DATA_HOME", QFile::encodeName(base + QStringLiteral("/data")));
@@ -87,8 +104,7 @@ bool PrivateDesktop::startBus(const QByteArray &type, QByteArray *address)
 {
     const QString configPath = m_dir.path() + QStringLiteral("/%1.conf").arg(QLatin1String(type));
     QFile config(configPath);
-    if (!config.open(QIODevice::WriteOnly) ||
-        config.write(busConfig(type, m_dir.path() + QStringLiteral("/sockets"))) < 0)
+    if (!config.open(QIODevice::WriteOnly) || config.write(busConfig(type, m_dir.path())) < 0)
         return false;
     config.close();
 

@@ -70,6 +70,8 @@ QStringList SystemFiles::wrapper() const
     return words;
 }
 
+bool PrivateSystem::s_active = false;
+
 PrivateSystem::PrivateSystem()
 {
     const QByteArray scratch = QFile::encodeName(m_scratch.path());
@@ -88,7 +90,7 @@ PrivateSystem::PrivateSystem()
         if (mount("overlay", dir, "overlay", 0, options.constData()) != 0)
             return;
     }
-    m_valid = true;
+    s_active = true;
 }
 
 PrivateSystem::~PrivateSystem()

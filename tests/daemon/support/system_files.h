@@ -36,11 +36,12 @@ class PrivateSystem
 public:
     PrivateSystem();
     ~PrivateSystem();
-    bool isValid() const { return m_valid; }
+    // Whether this process runs in such a namespace.
+    static bool isActive() { return s_active; }
 
 private:
     QTemporaryDir m_scratch;
-    bool m_valid = false;
+    static bool s_active;
 };
 
 // Writes content to path, creating the missing directories.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "private_desktop.h"
+#include "system_files.h"
 
 #include <QCoreApplication>
 #include <QTest>
@@ -9,6 +10,22 @@
 #define PRIVATE_DESKTOP_TEST_MAIN(TestClass)                                                       \
     int main(int argc, char *argv[])                                                               \
     {                                                                                              \
+        QCoreApplication app(argc, argv);                                                          \
+        PrivateDesktop desktop;                                                                    \
+        if (!desktop.isValid()) {                                                                  \
+            qCritical("cannot start the private desktop (dbus-daemon, dconf)");                    \
+            return 1;                                                                              \
+        }                                                                                          \
+        TestClass test;                                                                            \
+        return QTest::qExec(&test, argc, argv);                                                    \
+    }
+
+// The same, first moving the test into a private mount namespace with its own
+// /etc, /usr/share and /opt (PrivateSystem::isActive() tells whether it could).
+#define PRIVATE_SYSTEM_TEST_MAIN(TestClass)                                                        \
+    int main(int argc, char *argv[])                                                               \
+    {                                                                                              \
+        const PrivateSystem system;                                                                \
         QCoreApplication app(argc, argv);                                                          \
         PrivateDesktop desktop;                                                                    \
         if (!desktop.isValid()) {                                                                  \
