@@ -600,6 +600,25 @@ private Q_SLOTS:
         QVERIFY(contains("/usr/share/icons/hicolor/icon-theme.cache", "viewer"));
     }
 
+    void neverLinksLooseIconsInsideAnApplication()
+    {
+        // Without hicolor/scalable of its own, the system shows an application's.
+        removeTree("/usr/share/icons/hicolor/scalable");
+        installApp("alpha");
+        writeFile(entries("alpha") + "/icons/hicolor/scalable/apps/alpha.svg");
+        writeFile("/usr/share/icons/loose.svg");
+        const auto before = snapshot(entries("alpha"));
+
+        const LinkerRun run = runLinker();
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(readLink("/usr/share/icons/hicolor/scalable"),
+                 entries("alpha") + "/icons/hicolor/scalable");
+        QVERIFY(
+            run.standardError.contains(R"(link failed: "/usr/share/icons/loose.svg" => )"
+                                       R"("/usr/share/icons/hicolor/scalable/apps/loose.svg")"));
+        QCOMPARE(snapshot(entries("alpha")), before);
+    }
+
     void linksLooseIconsIntoTheFallbackTheme()
     {
         const QByteArray apps = "/usr/share/icons/hicolor/scalable/apps";
