@@ -74,3 +74,10 @@ bool isSymLink(const QByteArray &path)
     struct stat st;
     return lstat(path.constData(), &st) == 0 && S_ISLNK(st.st_mode);
 }
+
+bool isSameFile(const QByteArray &a, const QByteArray &b)
+{
+    struct stat first, second;
+    return stat(a.constData(), &first) == 0 && stat(b.constData(), &second) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}

@@ -27,3 +27,6 @@ bool isDirectory(const QByteArray &path);
 
 // Whether path itself is a symbolic link.
 bool isSymLink(const QByteArray &path);
+
+// Whether both paths, following symbolic links, lead to the same file.
+bool isSameFile(const QByteArray &a, const QByteArray &b);
