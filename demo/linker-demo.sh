@@ -1,24 +1,9 @@
 #!/usr/bin/env bash
-# Runs inside a private mount namespace (see scripts/demo.sh): lays
-# copy-on-write overlays over the system directories, installs a few example
-# applications under /opt/apps, runs the linker and shows the difference.
+# Chapter 1 of the demo, inside its sandbox (demo/lib/sandbox.sh): installs a
+# few example applications under /opt/apps, runs the linker as the package
+# tooling would, and shows and checks what it added, replaced and removed.
 set -euo pipefail
-linker=$1
-
-scratch=$(mktemp -d)
-trap 'rmdir "$scratch" 2>/dev/null || true' EXIT
-mount -t tmpfs demo "$scratch"
-for dir in /opt /usr/share /etc /usr/lib; do
-    name=${dir//\//_}
-    mkdir -p "$scratch/$name/upper" "$scratch/$name/work"
-    mount -t overlay overlay \
-        -o "lowerdir=$dir,upperdir=$scratch/$name/upper,workdir=$scratch/$name/work" "$dir"
-done
-mkdir -p /opt/apps
-mount -t tmpfs apps /opt/apps
-# The run lock, kept off the host's /run/lock.
-mkdir -p /run/lock
-mount -t tmpfs lock /run/lock
+source "$(dirname "$0")/lib/story.sh"
 
 triplet=$(gcc -dumpmachine 2>/dev/null || true)
 mkdir -p /usr/share/help /usr/lib/mozilla/plugins "/usr/lib/$triplet/fcitx" \
@@ -33,14 +18,17 @@ file() { # file <path> [content]
     printf '%s\n' "${2:-}" > "$1"
 }
 
-# A notes application allowed to start with the session, with a help book.
+# A notes application allowed to start with the session, with a help book,
+# a MIME type and a settings schema.
 app org.example.notes '{"appid": "org.example.notes", "permissions": {"autostart": true}}'
 e=/opt/apps/org.example.notes/entries
 file $e/applications/org.example.notes.desktop \
-    $'[Desktop Entry]\nType=Application\nName=Notes\nExec=notes'
+    $'[Desktop Entry]\nType=Application\nName=Notes\nExec=notes %f\nMimeType=text/x-example-note;'
 file $e/autostart/org.example.notes.desktop $'[Desktop Entry]\nType=Application\nName=Notes\nExec=notes --tray'
 file $e/icons/hicolor/scalable/apps/org.example.notes.svg '<svg xmlns="http://www.w3.org/2000/svg"/>'
 file $e/help/C/org.example.notes/index.page '<page/>'
+file $e/glib-2.0/schemas/org.example.notes.gschema.xml \
+    '<schemalist><schema id="org.example.notes" path="/org/example/notes/"><key name="font-size" type="i"><default>12</default></key></schema></schemalist>'
 
 # An input method with browser and fcitx plug-ins.
 app org.example.ime '{"appid": "org.example.ime"}'
@@ -74,14 +62,6 @@ links() {
         -printf '%p\t%l\n' 2>/dev/null | LC_ALL=C sort
 }
 
-echo "Example installation under /opt/apps:"
-(cd /opt/apps && find . -mindepth 1 -type f | LC_ALL=C sort | sed 's|^\./|  |')
-echo
-
-before=$(links)
-"$linker"
-after=$(links)
-
 # Prints the changes grouped by directory, one link per line.
 report() { # report <title> <lines "path<TAB>text">
     echo "$1:"
@@ -96,6 +76,23 @@ report() { # report <title> <lines "path<TAB>text">
     }'
 }
 
+chapter "1. The linker: making installed applications visible"
+say "Applications live in trees of their own under /opt/apps. Here are five,"\
+    "with what they ship for the system in their entries directories:"
+(cd /opt/apps && find . -mindepth 1 -type f | LC_ALL=C sort | sed 's|^\./|  |')
+echo
+say "An earlier run linked the first viewer's handler, and an application that"\
+    "has since been removed left a link to nothing. After a package operation"\
+    "the package tooling runs the linker as root:"
+pause
+
+caches=(/usr/share/applications/mimeinfo.cache /usr/share/mime/mime.cache
+    /usr/share/icons/hicolor/icon-theme.cache /usr/share/glib-2.0/schemas/gschemas.compiled)
+before=$(links)
+touch "$DEMO_SCRATCH/before-linker-run"
+run "app-entries-linker"
+after=$(links)
+
 added=$(join -t $'\t' -v 2 <(printf '%s\n' "$before" | cut -f1) <(printf '%s\n' "$after") || true)
 removed=$(join -t $'\t' -v 1 <(printf '%s\n' "$before") <(printf '%s\n' "$after" | cut -f1) || true)
 replaced=$(join -t $'\t' <(printf '%s\n' "$before") <(printf '%s\n' "$after") |
@@ -108,12 +105,45 @@ report "Replaced" "$replaced"
 echo
 report "Removed" "$removed"
 echo
-echo "A second run over the same installation:"
-"$linker"
-if [ "$(links)" = "$after" ]; then
-    echo "  no link changed."
-else
-    echo "  links changed (unexpected)."
-fi
+say "Both help books share /usr/share/help/C, which the system lacked: the"\
+    "linker made it a real directory holding a link for each."
+run "ls -l /usr/share/help/C"
 echo
-echo "All of this happened in a private mount namespace; the host is unchanged."
+say "Then it refreshed the system's caches:"
+for cache in "${caches[@]}"; do
+    if [ "$cache" -nt "$DEMO_SCRATCH/before-linker-run" ]; then
+        echo "  rewritten: $cache"
+    fi
+done
+run "grep example-note /usr/share/applications/mimeinfo.cache"
+run "GSETTINGS_BACKEND=memory gsettings list-keys org.example.notes"
+echo
+
+target_of() { readlink "$1" 2>/dev/null; }
+e=/opt/apps/org.example
+check "the notes' desktop file is linked" \
+    test "$(target_of /usr/share/applications/org.example.notes.desktop)" = \
+    "$e.notes/entries/applications/org.example.notes.desktop"
+check "its autostart entry is linked, as its info allows" \
+    test "$(target_of /etc/xdg/autostart/org.example.notes.desktop)" = \
+    "$e.notes/entries/autostart/org.example.notes.desktop"
+check "the shared handler now comes from the later viewer" \
+    test "$(target_of /usr/share/applications/example-viewer-handler.desktop)" = \
+    "$e.viewer-lite/entries/applications/example-viewer-handler.desktop"
+check "the removed application's dead link is gone" \
+    test ! -L /usr/share/applications/org.example.removed.desktop
+check "the loose icon is linked into hicolor/scalable/apps" \
+    test "$(target_of /usr/share/icons/hicolor/scalable/apps/org.example.clock.png)" = \
+    "$e.clock/entries/icons/org.example.clock.png"
+check "both help books are in the shared /usr/share/help/C" \
+    test ! -L /usr/share/help/C -a -L /usr/share/help/C/org.example.notes \
+    -a -L /usr/share/help/C/org.example.viewer
+for cache in "${caches[@]}"; do
+    check "$cache was refreshed" test "$cache" -nt "$DEMO_SCRATCH/before-linker-run"
+done
+pause
+
+say "A second run over the same installation changes no link:"
+run "app-entries-linker"
+check "no link changed" test "$(links)" = "$after"
+pause

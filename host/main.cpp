@@ -1,7 +1,9 @@
 // session-plugin-host: a minimal session service manager. It loads one
 // plug-in library, registers it, runs the event loop and unregisters it on
-// SIGTERM or SIGINT. The logging rules of QT_LOGGING_RULES and of the store's
-// configuration key "log_rules" govern the whole process, plug-in included.
+// SIGTERM or SIGINT. On SIGUSR1 it prints its environment, which the programs
+// a session manager starts would inherit. The logging rules of
+// QT_LOGGING_RULES and of the store's configuration key "log_rules" govern the
+// whole process, plug-in included.
 
 #include "log_rules_watcher.h"
 
@@ -35,6 +37,15 @@ void report(const char *what, int result)
     std::fflush(stdout);
 }
 
+void printEnvironment()
+{
+    std::printf("environment:\n");
+    for (char **variable = environ; *variable; ++variable)
+        std::printf("  %s\n", *variable);
+    std::printf("end of environment\n");
+    std::fflush(stdout);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -45,7 +56,8 @@ int main(int argc, char *argv[])
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Loads a session plug-in, calls its KpxRegister, runs until SIGTERM or SIGINT, then "
-        "calls KpxUnRegister, lets its deferred deletions run and exits with status 0."));
+        "calls KpxUnRegister, lets its deferred deletions run and exits with status 0. "
+        "SIGUSR1 prints the environment."));
     parser.addHelpOption();
     const QCommandLineOption connectionOption(
         QStringLiteral("connection"),
@@ -80,12 +92,18 @@ int main(int argc, char *argv[])
     QObject::connect(&notifier, &QSocketNotifier::activated, &app, [&] {
         char byte;
         (void)!read(g_signalPipe[0], &byte, 1);
+        if (byte == SIGUSR1) {
+            printEnvironment();
+            return;
+        }
         notifier.setEnabled(false);
         report("KpxUnRegister", unregisterPlugin(nullptr, nullptr));
         QCoreApplication::quit();
     });
-    if (std::signal(SIGTERM, onSignal) == SIG_ERR || std::signal(SIGINT, onSignal) == SIG_ERR)
-        std::fprintf(stderr, "session-plugin-host: cannot handle SIGTERM and SIGINT\n");
+    for (const int signal : {SIGTERM, SIGINT, SIGUSR1}) {
+        if (std::signal(signal, onSignal) == SIG_ERR)
+            std::fprintf(stderr, "session-plugin-host: cannot handle signal %d\n", signal);
+    }
 
     QByteArray connectionName;
     if (parser.isSet(connectionOption)) {

@@ -1,13 +1,31 @@
 #!/usr/bin/env bash
-# Builds app-entries-linker and runs it on a built-in example installation
-# inside a private mount namespace; prints what the run added, replaced and
-# removed. The host's files are never changed.
+# The README's first command: installs what is missing, builds, and shows the
+# whole system at work in a private mount namespace with private buses, dconf
+# and GSettings; the host is left untouched.
+#   bash scripts/demo.sh [--quick] [--build-dir DIR]
+# --quick runs without pauses (CI); --build-dir uses that build tree instead
+# of build/demo.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/install-deps.sh
-cmake -S . -B build/demo -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF >/dev/null
-cmake --build build/demo -j "$(nproc)" --target app-entries-linker >/dev/null
+quick=
+build=build/demo
+while [ $# -gt 0 ]; do
+    case "$1" in
+        --quick) quick=--quick ;;
+        --build-dir) build=${2:?}; shift ;;
+        *) echo "usage: $0 [--quick] [--build-dir DIR]" >&2; exit 2 ;;
+    esac
+    shift
+done
+
+bash scripts/install-deps.sh --demo
+if [ ! -f "$build/CMakeCache.txt" ]; then
+    cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+fi
+echo "Building the linker, the plug-in, the host and the peers in $build ..."
+cmake --build "$build" -j "$(nproc)" --target app-entries-linker ostrel-appstore-session-daemon \
+    session-plugin-host appstore_daemon_peer lock_service_peer gsettings_schemas >/dev/null
 
 exec unshare --mount --propagation private \
-    bash demo/linker-demo.sh "$PWD/build/demo/tool/app-entries-linker"
+    bash demo/whole-system.sh "$(realpath "$build")" ${quick:+"$quick"}

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the project needs to build, test and demo that
-# are not installed yet. Needs root (apt-get).
+# Installs the Debian packages the project needs that are not installed yet:
+# those to build and test it, with --demo those the demo adds (a virtual
+# display, a notification server, a screenshot), with --packaging those that
+# build and check the Debian packages. Needs root (apt-get).
 set -euo pipefail
 
 packages=(
@@ -13,6 +15,13 @@ packages=(
     util-linux
     clang libclang-rt-dev clang-tidy cppcheck
 )
+for group in "$@"; do
+    case "$group" in
+        --demo) packages+=(xvfb dunst dbus-bin x11-apps netpbm jq fonts-dejavu-core) ;;
+        --packaging) packages+=(dpkg-dev debhelper lintian git) ;;
+        *) echo "usage: $0 [--demo] [--packaging]" >&2; exit 2 ;;
+    esac
+done
 
 missing=()
 for package in "${packages[@]}"; do

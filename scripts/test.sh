@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# Builds everything with warnings as errors and runs every test, then builds
-# and runs them once more under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Builds the Debian packages and checks them with lintian; builds everything
+# with warnings as errors and runs every test, the installation of the
+# packages included; runs the demo in its quick mode; then builds and runs the
+# tests once more under AddressSanitizer and UndefinedBehaviorSanitizer.
 # Then the static checks over the first build, and every fuzz target for
 # FUZZ_SECONDS seconds (60 unless set).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/install-deps.sh
+bash scripts/install-deps.sh --demo --packaging
 
 jobs=$(nproc)
 run_suite() {
@@ -17,8 +19,13 @@ run_suite() {
     ctest --test-dir "$dir" --output-on-failure -j "$jobs"
 }
 
+bash scripts/build-packages.sh
+
 echo "== Build and tests =="
-run_suite build/ci
+run_suite build/ci -DPACKAGES_DIR="$PWD/build/packages"
+
+echo "== The demo =="
+bash scripts/demo.sh --quick --build-dir build/ci
 
 echo "== Build and tests under AddressSanitizer and UndefinedBehaviorSanitizer =="
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1

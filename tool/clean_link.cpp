@@ -4,6 +4,7 @@
 #include "fs_walk.h"
 #include "multiarch.h"
 #include "temporary.h"
+#include "trusted_target.h"
 
 #include <QDebug>
 #include <QDir>
@@ -49,6 +50,9 @@ QList<QByteArray> removeDeadLinks(const QByteArray &dir)
 void cleanLink()
 {
     const auto scan = [](const QString &dir) {
+        // Links elsewhere are not the linker's to clean.
+        if (!isTrustedTarget(QFile::encodeName(dir)))
+            return;
         for (const QByteArray &path : removeDeadLinks(QFile::encodeName(dir)))
             qDebug() << "remove dead link failed:" << QFile::decodeName(path);
     };

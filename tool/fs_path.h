@@ -28,5 +28,5 @@ bool isDirectory(const QByteArray &path);
 // Whether path itself is a symbolic link.
 bool isSymLink(const QByteArray &path);
 
-// Whether a and b lead to the same file when symbolic links are followed.
+// Whether both paths, following symbolic links, lead to the same file.
 bool isSameFile(const QByteArray &a, const QByteArray &b);

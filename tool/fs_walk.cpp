@@ -3,9 +3,18 @@
 #include "fs_path.h"
 #include "temporary.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cstring>
+
+namespace {
+
+constexpr int kOpenDir = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+
+} // namespace
 
 bool isFileOrDirectory(const WalkEntry &entry)
 {
@@ -21,61 +30,99 @@ TreeWalker::TreeWalker(const QByteArray &root, Depth depth, Temporaries temporar
     : m_root(root)
     , m_depth(depth)
     , m_temporaries(temporaries)
+    , m_fd(open(root.constData(), kOpenDir))
 {
-    const int rootFd = open(root.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (rootFd < 0)
-        return;
-    if (DIR *dir = fdopendir(rootFd))
-        m_levels.append({dir, QByteArray()});
-    else
-        close(rootFd);
+    Level level;
+    if (m_fd >= 0 && readNames(m_fd, &level))
+        m_levels.append(level);
 }
 
 TreeWalker::~TreeWalker()
 {
-    for (const Level &level : m_levels)
-        closedir(level.dir);
+    if (m_fd >= 0)
+        close(m_fd);
+}
+
+bool TreeWalker::readNames(int fd, Level *level) const
+{
+    alignas(struct dirent64) char buffer[16384];
+    for (;;) {
+        const ssize_t size = getdents64(fd, buffer, sizeof buffer);
+        if (size <= 0)
+            return size == 0;
+        for (ssize_t at = 0; at < size;) {
+            const auto *ent = reinterpret_cast<const struct dirent64 *>(buffer + at);
+            at += ent->d_reclen;
+            if (ent->d_name[0] == '.' &&
+                (m_temporaries == SkipTemporaries || !isTemporaryName(ent->d_name)))
+                continue;
+            level->names.append(char(ent->d_type));
+            level->names.append(ent->d_name, qsizetype(std::strlen(ent->d_name)) + 1);
+        }
+    }
+}
+
+bool TreeWalker::leave()
+{
+    QByteArray up = "..";
+    m_levels.removeLast();
+    while (!m_levels.isEmpty() && m_levels.last().next == m_levels.last().names.size()) {
+        m_levels.removeLast();
+        up += "/..";
+    }
+    if (m_levels.isEmpty())
+        return false;
+    const int fd = openat(m_fd, up.constData(), kOpenDir);
+    close(m_fd);
+    m_fd = fd;
+    const Level &level = m_levels.last();
+    struct stat st = {};
+    return m_fd >= 0 && fstat(m_fd, &st) == 0 && st.st_dev == level.dev && st.st_ino == level.ino;
 }
 
 bool TreeWalker::next()
 {
     if (m_descend && m_entry.isDir && m_depth == Recursive) {
-        const int fd =
-            openat(m_entry.dirFd, m_entry.name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (fd >= 0) {
-            if (DIR *dir = fdopendir(fd))
-                m_levels.append({dir, m_entry.relPath});
-            else
-                close(fd);
+        Level &parent = m_levels.last();
+        struct stat st = {};
+        if (parent.ino == 0 && fstat(m_fd, &st) == 0) {
+            parent.dev = st.st_dev;
+            parent.ino = st.st_ino;
+        }
+        const int fd = parent.ino != 0 ? openat(m_fd, m_entry.name, kOpenDir | O_NOFOLLOW) : -1;
+        Level level;
+        level.relPath = m_entry.relPath;
+        if (fd >= 0 && readNames(fd, &level)) {
+            close(m_fd);
+            m_fd = fd;
+            m_levels.append(level);
+        } else if (fd >= 0) {
+            close(fd);
         }
     }
     m_descend = false;
 
     while (!m_levels.isEmpty()) {
-        const Level &level = m_levels.last();
-        const int dirFd = dirfd(level.dir);
-        const dirent *ent = readdir(level.dir);
-        if (!ent) {
-            closedir(level.dir);
-            m_levels.removeLast();
+        Level &level = m_levels.last();
+        if (level.next == level.names.size()) {
+            if (!leave())
+                m_levels.clear();
             continue;
         }
-        const bool temporary = ent->d_name[0] == '.' && m_temporaries == ListTemporaries &&
-                               isTemporaryName(ent->d_name);
-        if (ent->d_name[0] == '.' && !temporary)
-            continue;
-        unsigned char type = ent->d_type;
+        unsigned char type = level.names.at(level.next);
+        const char *name = level.names.constData() + level.next + 1;
+        level.next += qsizetype(std::strlen(name)) + 2;
         if (type == DT_UNKNOWN) {
             struct stat st = {};
-            if (fstatat(dirFd, ent->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+            if (fstatat(m_fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
                 continue;
             type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISLNK(st.st_mode) ? DT_LNK : DT_REG;
         }
-        m_entry.relPath =
-            level.relPath.isEmpty() ? QByteArray(ent->d_name) : level.relPath + '/' + ent->d_name;
+        const bool temporary = name[0] == '.'; // no other dot name is listed
+        m_entry.relPath = level.relPath.isEmpty() ? QByteArray(name) : level.relPath + '/' + name;
         m_entry.path = joinPath(m_root, m_entry.relPath);
-        m_entry.dirFd = dirFd;
-        m_entry.name = ent->d_name;
+        m_entry.dirFd = m_fd;
+        m_entry.name = name;
         m_entry.isDir = type == DT_DIR;
         m_entry.isSymLink = type == DT_LNK;
         m_entry.isTemporary = temporary;

@@ -3,7 +3,7 @@
 #include <QByteArray>
 #include <QList>
 
-#include <dirent.h>
+#include <sys/types.h>
 
 // One entry met by TreeWalker. The *at() pair (dirFd, name) addresses the entry
 // relative to its open parent directory, which avoids re-resolving long paths.
@@ -28,6 +28,12 @@ bool isFileOrDirectory(const WalkEntry &entry);
 // is called for them; symbolic links never are. A root that cannot be opened
 // as a directory yields nothing. Names are the file system's bytes.
 //
+// Only the directory being listed is held open, whatever the depth: a
+// directory's names are read when it is entered, and its parent is opened
+// again through ".." on the way back. So a tree deeper than the process may
+// open descriptors is walked whole. Should the parent met there not be the
+// directory left (the tree was moved meanwhile), the walk ends.
+//
 // With ListTemporaries the linker's temporary names are yielded too, though
 // they begin with a dot; they are never descended into.
 class TreeWalker
@@ -51,14 +57,25 @@ public:
 private:
     struct Level
     {
-        DIR *dir;
         QByteArray relPath;
+        QByteArray names; // each listed name as its type byte, the name and a NUL
+        qsizetype next = 0;
+        dev_t dev = 0; // the directory's identity, taken before descending from it
+        ino_t ino = 0; // (0 until then)
     };
+
+    // Reads the listed names of the open directory fd into level.
+    bool readNames(int fd, Level *level) const;
+    // Goes back up to the nearest level that has names left, opening it again
+    // through ".."; false when the walk is over or that is not the directory
+    // it was.
+    bool leave();
 
     QByteArray m_root;
     Depth m_depth;
     Temporaries m_temporaries;
     QList<Level> m_levels;
+    int m_fd = -1; // the directory of the deepest level
     WalkEntry m_entry;
     bool m_descend = false;
 };

@@ -3,6 +3,7 @@
 #include "fs_path.h"
 #include "fs_walk.h"
 #include "place_link.h"
+#include "trusted_target.h"
 
 #include <QDebug>
 #include <QFile>
@@ -27,6 +28,9 @@ bool hasIconSuffix(const QByteArray &name)
 
 void linkIsolatedIcons()
 {
+    // The theme directory lies below a linked tree: it may be a link into an
+    // application, which is never written to.
+    const bool trusted = isTrustedTarget(kThemeAppsDir);
     for (TreeWalker walker(kIconsDir, TreeWalker::TopLevelOnly); walker.next();) {
         const WalkEntry &entry = walker.entry();
         struct stat st = {};
@@ -37,7 +41,7 @@ void linkIsolatedIcons()
         // An icon placed here as a link is linked straight to the file it names.
         const QByteArray source = entry.isSymLink ? absoluteLinkTarget(entry.path) : entry.path;
         const QByteArray target = joinPath(kThemeAppsDir, entry.relPath);
-        if (!placeLink(source, target))
+        if (!trusted || !placeLink(source, target))
             qDebug() << "link failed:" << QFile::decodeName(source) << "=>"
                      << QFile::decodeName(target);
     }

@@ -3,6 +3,7 @@
 #include "fs_path.h"
 #include "fs_walk.h"
 #include "place_link.h"
+#include "trusted_target.h"
 #include "unfold_dir_link.h"
 
 #include <QDebug>
@@ -49,7 +50,10 @@ void linkDir(const QString &source, const QString &target, const RunApps &run)
         return;
 
     const QByteArray targetDir = absoluteCleanPath(QFile::encodeName(target));
-    QDir().mkpath(QFile::decodeName(parentPath(targetDir)));
+    // A target that leads to a place not the system's alone counts as missing.
+    const bool trusted = isTrustedTarget(targetDir);
+    if (trusted)
+        QDir().mkpath(QFile::decodeName(parentPath(targetDir)));
 
     for (TreeWalker walker(sourceDir); walker.next();) {
         const WalkEntry &entry = walker.entry();
@@ -58,14 +62,14 @@ void linkDir(const QString &source, const QString &target, const RunApps &run)
             continue;
         }
         const QByteArray dst = joinPath(targetDir, entry.relPath);
-        const Outcome outcome = linkEntry(entry, dst, run);
+        const Outcome outcome = trusted ? linkEntry(entry, dst, run) : Outcome::Failed;
         if (outcome == Outcome::Failed)
             qDebug() << "link failed:" << QFile::decodeName(entry.path) << "=>"
                      << QFile::decodeName(dst);
         // Below a link at dst every entry would be reached through that link:
         // inside the application's own tree or another one's. Nothing there is
         // the system's to change, so such a subtree is not walked.
-        if (outcome == Outcome::Kept || (isSymLink(dst) && existsFollowingLinks(dst)))
+        if (trusted && (outcome == Outcome::Kept || (isSymLink(dst) && existsFollowingLinks(dst))))
             walker.skipChildren();
     }
 }

@@ -26,7 +26,7 @@ bool replaceLink(const QByteArray &src, const QByteArray &dst)
 bool placeLink(const QByteArray &src, const QByteArray &dst)
 {
     if (existsFollowingLinks(dst)) {
-        if (!isSymLink(dst) || absoluteLinkTarget(dst) == src)
+        if (!isSymLink(dst) || absoluteLinkTarget(dst) == src || isSameFile(dst, src))
             return true;
         return replaceLink(src, dst);
     }

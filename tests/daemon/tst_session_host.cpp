@@ -11,6 +11,7 @@
 #include <QDBusInterface>
 #include <QJsonArray>
 
+#include <csignal>
 #include <memory>
 
 using namespace ProxySettings;
@@ -204,6 +205,20 @@ private Q_SLOTS:
         QCOMPARE(proxyArgs(calls.at(3)).at(1), nonePayload());
     }
 
+    void environmentFollowsTheDesktop()
+    {
+        Host &host = startHost();
+        EXPECT_PROXY_CALLS(1);
+        QCOMPARE(proxyVariables(host), QStringList());
+        setHttpProxySettings();
+        set(QString(), QStringLiteral("mode"), QStringLiteral("manual"));
+        EXPECT_PROXY_CALLS(3);
+        QCOMPARE(proxyVariables(host),
+                 QStringList({QStringLiteral("SOCKS_SERVER=socks5://socks.example:1080"),
+                              QStringLiteral("all_proxy=socks5://socks.example:1080"),
+                              QStringLiteral("http_proxy=http://web.example:3128")}));
+    }
+
     void keepsPasswordsOutOfTheLog()
     {
         set(QStringLiteral("http"), QStringLiteral("host"), QStringLiteral("web.example"));
@@ -319,6 +334,29 @@ private Q_SLOTS:
     }
 
 private:
+    // The proxy variables of the host's environment, as it prints it on SIGUSR1.
+    QStringList proxyVariables(Host &host)
+    {
+        const QString end = QStringLiteral("end of environment");
+        const int printed = host.outputLines().count(end);
+        kill(pid_t(host.pid()), SIGUSR1);
+        for (int i = 0; i < 200 && host.outputLines().count(end) == printed; ++i)
+            QTest::qWait(50);
+        if (host.outputLines().count(end) == printed)
+            return {QStringLiteral("(the environment was not printed)")};
+        QStringList lines = host.outputLines();
+        lines = lines.mid(lines.lastIndexOf(QStringLiteral("environment:")));
+        const QRegularExpression proxy(QStringLiteral("^  ((\\w+_proxy|SOCKS_SERVER)=.*)$"));
+        QStringList variables;
+        for (const QString &line : qAsConst(lines)) {
+            const QRegularExpressionMatch match = proxy.match(line);
+            if (match.hasMatch())
+                variables.append(match.captured(1));
+        }
+        variables.sort();
+        return variables;
+    }
+
     void setHttpProxySettings()
     {
         set(QStringLiteral("http"), QStringLiteral("host"), QStringLiteral("web.example"));

@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <sched.h>
 #include <sys/mount.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <vector>
@@ -101,6 +102,28 @@ bool SystemSandbox::makeReadOnly(const QByteArray &mountPoint)
                  nullptr) == 0;
 }
 
+void SystemSandbox::unmount(const QByteArray &mountPoint)
+{
+    const qsizetype last = m_mounts.lastIndexOf(mountPoint);
+    if (last >= 0 && umount2(mountPoint.constData(), MNT_DETACH) == 0)
+        m_mounts.removeAt(last);
+}
+
+bool SystemSandbox::setRoom(Room room)
+{
+    const QByteArray scratch = QFile::encodeName(m_scratch->path());
+    struct statvfs st;
+    if (statvfs(scratch.constData(), &st) != 0)
+        return false;
+    QByteArray options = "size=50%,nr_inodes=1m";
+    if (room == Room::NoInodes)
+        options = "nr_inodes=" + QByteArray::number(qulonglong(st.f_files - st.f_ffree));
+    else if (room == Room::NoBlocks)
+        options =
+            "size=" + QByteArray::number(qulonglong((st.f_blocks - st.f_bfree) * st.f_frsize));
+    return mount(nullptr, scratch.constData(), nullptr, MS_REMOUNT, options.constData()) == 0;
+}
+
 bool SystemSandbox::mountTmpfs(const QByteArray &path, int inodes)
 {
     QByteArray options = "mode=0755";
@@ -123,12 +146,18 @@ QProcessEnvironment linkerEnvironment(const QString &messagePattern)
     return env;
 }
 
-QList<LinkerRun> runLinkers(const QList<QProcessEnvironment> &envs)
+QList<LinkerRun> runLinkers(const QList<QProcessEnvironment> &envs, rlim_t openFiles)
 {
     std::vector<std::unique_ptr<QProcess>> processes;
     for (const QProcessEnvironment &env : envs) {
         processes.push_back(std::make_unique<QProcess>());
         processes.back()->setProcessEnvironment(env.isEmpty() ? linkerEnvironment() : env);
+        if (openFiles > 0) {
+            processes.back()->setChildProcessModifier([openFiles] {
+                const struct rlimit limit = {openFiles, openFiles};
+                setrlimit(RLIMIT_NOFILE, &limit);
+            });
+        }
         processes.back()->start(QStringLiteral(LINKER_PATH), QStringList());
     }
     QList<LinkerRun> runs;
@@ -144,7 +173,7 @@ QList<LinkerRun> runLinkers(const QList<QProcessEnvironment> &envs)
     return runs;
 }
 
-LinkerRun runLinker(const QProcessEnvironment &env)
+LinkerRun runLinker(const QProcessEnvironment &env, rlim_t openFiles)
 {
-    return runLinkers({env}).first();
+    return runLinkers({env}, openFiles).first();
 }

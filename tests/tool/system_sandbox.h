@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 
 #include <memory>
+#include <sys/resource.h>
 
 // Lets a test run the linker against the real fixed paths without touching the
 // host: the test process moves into a private mount namespace once, and each
@@ -25,8 +26,14 @@ public:
     // Everything the run changed below mountPoint, as the overlay records it.
     QByteArray upperDir(const QByteArray &mountPoint) const;
 
-    // Bind-remounts mountPoint read-only for the rest of the test.
+    // Bind-remounts mountPoint read-only until unmount(mountPoint).
     bool makeReadOnly(const QByteArray &mountPoint);
+    // Removes the last mount this sandbox made at mountPoint.
+    void unmount(const QByteArray &mountPoint);
+    // Gives the file system that holds what the runs write room to spare, or
+    // leaves it no inode, or no block, beyond those in use.
+    enum class Room { Plenty, NoInodes, NoBlocks };
+    bool setRoom(Room room);
     // Mounts a tmpfs with room for the given number of inodes (0: the default)
     // at path, created if needed, for the rest of the test.
     bool mountTmpfs(const QByteArray &path, int inodes);
@@ -43,10 +50,11 @@ struct LinkerRun
     QByteArray standardError;
 };
 
-// Runs the real app-entries-linker binary with env as its environment.
-LinkerRun runLinker(const QProcessEnvironment &env = QProcessEnvironment());
+// Runs the real app-entries-linker binary with env as its environment and, if
+// openFiles is not 0, that limit on its open files.
+LinkerRun runLinker(const QProcessEnvironment &env = QProcessEnvironment(), rlim_t openFiles = 0);
 // Starts one run for each environment at once and waits for all of them.
-QList<LinkerRun> runLinkers(const QList<QProcessEnvironment> &envs);
+QList<LinkerRun> runLinkers(const QList<QProcessEnvironment> &envs, rlim_t openFiles = 0);
 
 // The environment tests run the linker in: the test's own, without Qt's
 // message and logging variables, with extra set.

@@ -5,8 +5,8 @@
 #include "clean_link.h"
 #include "fs_path.h"
 #include "isolated_icons.h"
+#include "linker_fixture.h"
 #include "message_log.h"
-#include "system_sandbox.h"
 #include "tree_util.h"
 
 #include <QFile>
@@ -23,61 +23,6 @@ using namespace TreeUtil;
 
 namespace {
 
-QString g_skipReason;
-
-QByteArray entries(const QByteArray &appId)
-{
-    return "/opt/apps/" + appId + "/entries";
-}
-
-void writeInfo(const QByteArray &dir, const QByteArray &json)
-{
-    writeFile("/opt/apps/" + dir + "/info", json);
-}
-
-void installApp(const QByteArray &appId, bool autostart = false)
-{
-    writeInfo(appId, "{\"appid\": \"" + appId + "\", \"permissions\": {\"autostart\": " +
-                         (autostart ? "true" : "false") + "}}");
-}
-
-QByteArray triplet()
-{
-    QProcess gcc;
-    gcc.start(QStringLiteral("gcc"), {QStringLiteral("-dumpmachine")});
-    gcc.waitForFinished();
-    return gcc.readAllStandardOutput().trimmed();
-}
-
-QStringList lines(const QByteArray &output)
-{
-    QStringList result = QString::fromUtf8(output).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    result.sort();
-    return result;
-}
-
-// Applications that share help/C and a translation directory, ship the same
-// two files, and have a browser plug-in each (a triplet query per application).
-void installSharingApps(const QList<QByteArray> &apps)
-{
-    for (const QByteArray &app : apps) {
-        installApp(app);
-        const QByteArray e = entries(app);
-        for (const QByteArray &file :
-             {"/help/C/" + app + "/figures/" + app + ".png",
-              "/locale/mjw/LC_MESSAGES/" + app + ".mo",
-              QByteArray("/locale/mjw/LC_MESSAGES/shared.mo"),
-              QByteArray("/applications/shared.desktop"), "/plugins/browser/" + app + ".so"})
-            writeFile(e + file, app);
-    }
-}
-
-QByteArray contentOf(const QByteArray &path)
-{
-    QFile file(QFile::decodeName(path));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
-}
-
 // Every file of these applications shows at its system path; a file that all
 // of them ship shows the last one's.
 void verifyVisible(const QList<QByteArray> &apps)
@@ -92,71 +37,13 @@ void verifyVisible(const QList<QByteArray> &apps)
     QCOMPARE(contentOf("/usr/share/applications/shared.desktop"), apps.last());
 }
 
-// Only the links of a snapshot: caches are rewritten by every run.
-QMap<QByteArray, QByteArray> linksOf(const QMap<QByteArray, QByteArray> &tree)
-{
-    QMap<QByteArray, QByteArray> links;
-    for (auto it = tree.begin(); it != tree.end(); ++it) {
-        if (it.value().startsWith("->"))
-            links.insert(it.key(), it.value());
-    }
-    return links;
-}
-
 } // namespace
 
-class TestLinkerRun : public QObject
+class TestLinkerRun : public LinkerTest
 {
     Q_OBJECT
 
 private:
-    SystemSandbox m_sandbox;
-    QByteArray m_triplet;
-
-    void prepareSystem()
-    {
-        QVERIFY2(m_sandbox.setUp(), "cannot mount the overlays of the sandbox");
-        // Target directories a bare system may lack; linkDir creates only parents.
-        for (const QByteArray &dir :
-             {QByteArray("/usr/share/GConf"), QByteArray("/usr/share/doc"),
-              QByteArray("/usr/share/fcitx"), QByteArray("/usr/share/fonts"),
-              QByteArray("/usr/share/help"), QByteArray("/usr/share/locale"),
-              QByteArray("/usr/share/polkit-1"), QByteArray("/usr/share/dbus-1/services"),
-              QByteArray("/usr/share/glib-2.0/schemas"),
-              QByteArray("/usr/share/icons/hicolor/scalable/apps"), QByteArray("/etc/fonts/conf.d"),
-              QByteArray("/etc/xdg/autostart"), QByteArray("/usr/lib/mozilla/plugins"),
-              "/usr/lib/" + m_triplet + "/fcitx"})
-            makeDir(dir);
-    }
-
-    void freshSystem()
-    {
-        m_sandbox.tearDown();
-        prepareSystem();
-    }
-
-    // Every link the runs made, by its system path.
-    QMap<QByteArray, QByteArray> linkState() const
-    {
-        QMap<QByteArray, QByteArray> state;
-        for (const QByteArray point : {"/usr/share", "/etc", "/usr/lib"}) {
-            const auto links = linksOf(snapshot(m_sandbox.upperDir(point)));
-            for (auto it = links.begin(); it != links.end(); ++it)
-                state.insert(point + "/" + it.key(), it.value());
-        }
-        return state;
-    }
-
-    // The links one clean run makes for these applications; leaves a fresh system.
-    QMap<QByteArray, QByteArray> stateOfOneRun(const QList<QByteArray> &apps)
-    {
-        installSharingApps(apps);
-        runAndExpectExitZero();
-        const auto state = linkState();
-        freshSystem();
-        return state;
-    }
-
     void expectSecondRunChangesNothing()
     {
         const auto before = linkState();
@@ -185,21 +72,8 @@ private:
         return env;
     }
 
-    void runAndExpectExitZero(const QProcessEnvironment &env = QProcessEnvironment())
-    {
-        const LinkerRun run = runLinker(env);
-        QVERIFY(!run.crashed);
-        QCOMPARE(run.exitCode, 0);
-    }
-
 private Q_SLOTS:
-    void initTestCase()
-    {
-        if (!g_skipReason.isEmpty())
-            QSKIP(qPrintable(QStringLiteral("skipped: %1").arg(g_skipReason)));
-        m_triplet = triplet();
-        QVERIFY(!m_triplet.isEmpty());
-    }
+    void initTestCase() { setUpTestCase(); }
 
     void init() { prepareSystem(); }
     void cleanup() { m_sandbox.tearDown(); }
@@ -523,7 +397,7 @@ private Q_SLOTS:
         };
         const LinkerRun plain = runLinker();
         QCOMPARE(plain.exitCode, 0);
-        QStringList found = lines(plain.standardError);
+        QStringList found = sortedLines(plain.standardError);
         QStringList ours;
         for (const QString &line : found) {
             if (!line.contains(QLatin1String("\"/usr/share/icons/")) ||
@@ -534,7 +408,7 @@ private Q_SLOTS:
 
         const LinkerRun typed =
             runLinker(linkerEnvironment(QStringLiteral("%{type}|%{category}|%{message}")));
-        for (const QString &record : lines(typed.standardError))
+        for (const QString &record : sortedLines(typed.standardError))
             QVERIFY2(record.startsWith(QLatin1String("debug|default|")), qPrintable(record));
 
         // The records' function context, as the logging framework receives it.
@@ -555,28 +429,6 @@ private Q_SLOTS:
                  QStringLiteral("void linkIsolatedIcons()"));
         QCOMPARE(contextOf(QStringLiteral("remove dead link failed:")),
                  QStringLiteral("cleanLink()::<lambda(const QString&)>"));
-    }
-
-    void exitsZeroWhenEveryWriteFails()
-    {
-        installApp("alpha", true);
-        writeFile(entries("alpha") + "/applications/a.desktop");
-        writeFile(entries("alpha") + "/autostart/a.desktop");
-        makeLink("/nowhere", "/usr/share/applications/dead.desktop");
-        for (const QByteArray point : {"/usr/share", "/etc", "/usr/lib"})
-            QVERIFY(m_sandbox.makeReadOnly(point));
-
-        const LinkerRun run = runLinker();
-        QVERIFY(!run.crashed);
-        QCOMPARE(run.exitCode, 0);
-        const QString err = QString::fromUtf8(run.standardError);
-        QVERIFY(err.contains(
-            QLatin1String(R"(remove dead link failed: "/usr/share/applications/dead.desktop")")));
-        QVERIFY(
-            err.contains(QLatin1String(R"(link failed: "/opt/apps/alpha/entries/applications/)"
-                                       R"(a.desktop" => "/usr/share/applications/a.desktop")")));
-        QVERIFY(err.contains(QLatin1String(R"(=> "/etc/xdg/autostart/a.desktop")")));
-        QVERIFY(isLink("/usr/share/applications/dead.desktop"));
     }
 
     void skipsUnsafeAppIds()
@@ -601,7 +453,7 @@ private Q_SLOTS:
 
         const LinkerRun run = runLinker();
         QCOMPARE(run.exitCode, 0);
-        const QStringList got = lines(run.standardError);
+        const QStringList got = sortedLines(run.standardError);
         QStringList want = {R"(invalid appid: "" in "/opt/apps/empty/info")",
                             R"(invalid appid: "" in "/opt/apps/missing/info")",
                             R"(invalid appid: "" in "/opt/apps/number/info")",
@@ -749,6 +601,25 @@ private Q_SLOTS:
         QVERIFY(contains("/usr/share/icons/hicolor/icon-theme.cache", "viewer"));
     }
 
+    void neverLinksLooseIconsInsideAnApplication()
+    {
+        // Without hicolor/scalable of its own, the system shows an application's.
+        removeTree("/usr/share/icons/hicolor/scalable");
+        installApp("alpha");
+        writeFile(entries("alpha") + "/icons/hicolor/scalable/apps/alpha.svg");
+        writeFile("/usr/share/icons/loose.svg");
+        const auto before = snapshot(entries("alpha"));
+
+        const LinkerRun run = runLinker();
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(readLink("/usr/share/icons/hicolor/scalable"),
+                 entries("alpha") + "/icons/hicolor/scalable");
+        QVERIFY(
+            run.standardError.contains(R"(link failed: "/usr/share/icons/loose.svg" => )"
+                                       R"("/usr/share/icons/hicolor/scalable/apps/loose.svg")"));
+        QCOMPARE(snapshot(entries("alpha")), before);
+    }
+
     void linksLooseIconsIntoTheFallbackTheme()
     {
         const QByteArray apps = "/usr/share/icons/hicolor/scalable/apps";
@@ -778,14 +649,6 @@ private Q_SLOTS:
     }
 };
 
-int main(int argc, char *argv[])
-{
-    // Before any thread exists: unshare() refuses a multi-threaded process.
-    if (!SystemSandbox::enterPrivateNamespace(&g_skipReason) && g_skipReason.isEmpty())
-        g_skipReason = QStringLiteral("no private mount namespace");
-    QCoreApplication app(argc, argv);
-    TestLinkerRun test;
-    return QTest::qExec(&test, argc, argv);
-}
+SANDBOX_TEST_MAIN(TestLinkerRun)
 
 #include "tst_linker_run.moc"

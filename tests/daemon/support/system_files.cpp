@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QProcess>
 
+#include <iterator>
+
 #include <sched.h>
 #include <sys/mount.h>
 
@@ -73,21 +75,26 @@ QStringList SystemFiles::wrapper() const
 bool PrivateSystem::s_active = false;
 
 PrivateSystem::PrivateSystem()
+    : PrivateSystem(QList<QByteArray>(std::begin(kOverlaid), std::end(kOverlaid)))
+{}
+
+PrivateSystem::PrivateSystem(const QList<QByteArray> &overlaid)
+    : m_overlaid(overlaid)
 {
     const QByteArray scratch = QFile::encodeName(m_scratch.path());
     if (!m_scratch.isValid() || unshare(CLONE_NEWNS) != 0 ||
         mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
         mount("tmpfs", scratch.constData(), "tmpfs", 0, nullptr) != 0)
         return;
-    for (const char *dir : kOverlaid) {
-        if (!QFileInfo::exists(QLatin1String(dir)))
+    for (const QByteArray &dir : overlaid) {
+        if (!QFileInfo::exists(QFile::decodeName(dir)))
             continue;
         const QByteArray layer = scratch + '/' + QByteArray(dir).replace('/', '_');
         QDir().mkpath(QFile::decodeName(layer + "/upper"));
         QDir().mkpath(QFile::decodeName(layer + "/work"));
         const QByteArray options = "lowerdir=" + QByteArray(dir) + ",upperdir=" + layer +
                                    "/upper,workdir=" + layer + "/work";
-        if (mount("overlay", dir, "overlay", 0, options.constData()) != 0)
+        if (mount("overlay", dir.constData(), "overlay", 0, options.constData()) != 0)
             return;
     }
     s_active = true;
@@ -96,8 +103,8 @@ PrivateSystem::PrivateSystem()
 PrivateSystem::~PrivateSystem()
 {
     // Detached, the scratch directory is empty again and can be removed.
-    for (const char *dir : kOverlaid)
-        umount2(dir, MNT_DETACH);
+    for (const QByteArray &dir : qAsConst(m_overlaid))
+        umount2(dir.constData(), MNT_DETACH);
     umount2(QFile::encodeName(m_scratch.path()).constData(), MNT_DETACH);
 }
 

@@ -28,19 +28,21 @@ private:
 };
 
 // The same for this process: moves it into a private mount namespace with
-// overlays over /etc, /usr/share and /opt kept in a tmpfs of its own. Make it
-// first in main(), before any thread exists (unshare() refuses a process with
-// threads); the mounts go with it.
+// overlays over /etc, /usr/share and /opt (or the given directories) kept in a
+// tmpfs of its own. Make it first in main(), before any thread exists
+// (unshare() refuses a process with threads); the mounts go with it.
 class PrivateSystem
 {
 public:
     PrivateSystem();
+    explicit PrivateSystem(const QList<QByteArray> &overlaid);
     ~PrivateSystem();
     // Whether this process runs in such a namespace.
     static bool isActive() { return s_active; }
 
 private:
     QTemporaryDir m_scratch;
+    QList<QByteArray> m_overlaid;
     static bool s_active;
 };
 

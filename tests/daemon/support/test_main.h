@@ -21,11 +21,13 @@
     }
 
 // The same, first moving the test into a private mount namespace with its own
-// /etc, /usr/share and /opt (PrivateSystem::isActive() tells whether it could).
-#define PRIVATE_SYSTEM_TEST_MAIN(TestClass)                                                        \
+// /etc, /usr/share and /opt, or the directories given after the class, as in
+// PRIVATE_SYSTEM_TEST_MAIN(TestClass, {"/usr", "/var"}) (PrivateSystem::isActive()
+// tells whether it could).
+#define PRIVATE_SYSTEM_TEST_MAIN(TestClass, ...)                                                   \
     int main(int argc, char *argv[])                                                               \
     {                                                                                              \
-        const PrivateSystem system;                                                                \
+        const PrivateSystem system{__VA_ARGS__};                                                   \
         QCoreApplication app(argc, argv);                                                          \
         PrivateDesktop desktop;                                                                    \
         if (!desktop.isValid()) {                                                                  \

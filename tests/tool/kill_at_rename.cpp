@@ -1,0 +1,56 @@
+// Preloaded into a linker run by the tests: kills the run with SIGKILL at the
+// point LINKER_KILL_AT names, to leave the state a crash or a power cut leaves.
+//   before-exchange / after-exchange: around a directory swap (renameat2 with
+//   RENAME_EXCHANGE);
+//   before-rename: as a link is renamed over an outdated one.
+
+#include <dlfcn.h>
+#include <linux/fs.h>
+#include <signal.h>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+bool killsAt(const char *point)
+{
+    const char *at = std::getenv("LINKER_KILL_AT");
+    return at && std::strcmp(at, point) == 0;
+}
+
+template <typename Function> Function next(const char *name)
+{
+    return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
+}
+
+// The commands the run starts must not inherit the shim.
+__attribute__((constructor)) void forgetPreload()
+{
+    unsetenv("LD_PRELOAD");
+}
+
+} // namespace
+
+extern "C" int renameat2(int oldDirFd, const char *oldPath, int newDirFd, const char *newPath,
+                         unsigned int flags)
+{
+    using Function = int (*)(int, const char *, int, const char *, unsigned int);
+    static const Function real = next<Function>("renameat2");
+    const bool exchange = flags & RENAME_EXCHANGE;
+    if (exchange && killsAt("before-exchange"))
+        raise(SIGKILL);
+    const int result = real(oldDirFd, oldPath, newDirFd, newPath, flags);
+    if (exchange && result == 0 && killsAt("after-exchange"))
+        raise(SIGKILL);
+    return result;
+}
+
+extern "C" int rename(const char *oldPath, const char *newPath)
+{
+    using Function = int (*)(const char *, const char *);
+    static const Function real = next<Function>("rename");
+    if (killsAt("before-rename"))
+        raise(SIGKILL);
+    return real(oldPath, newPath);
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "system_sandbox.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QMap>
+#include <QObject>
+#include <QStringList>
+
+// What the tests that run the real linker in a SystemSandbox share.
+
+QByteArray entries(const QByteArray &appId); // the entries root of an application
+void writeInfo(const QByteArray &dir, const QByteArray &json);
+void installApp(const QByteArray &appId, bool autostart = false);
+// Applications that share help/C and a translation directory, ship the same
+// two files, and have a browser plug-in each (a triplet query per application).
+void installSharingApps(const QList<QByteArray> &apps);
+QByteArray contentOf(const QByteArray &path);
+QStringList sortedLines(const QByteArray &output);
+
+// A test object whose tests each get a fresh sandbox laid out as a bare system.
+class LinkerTest : public QObject
+{
+protected:
+    SystemSandbox m_sandbox;
+    QByteArray m_triplet;
+
+    // Skips where the sandbox is not available; reads the triplet.
+    void setUpTestCase();
+    // Sets the sandbox up with every target directory in place (the linker
+    // creates only their parents).
+    void prepareSystem();
+    void freshSystem();
+    // Every link the runs made, by its system path.
+    QMap<QByteArray, QByteArray> linkState() const;
+    void runAndExpectExitZero(const QProcessEnvironment &env = QProcessEnvironment());
+    // The links one clean run makes for these applications; leaves a fresh system.
+    QMap<QByteArray, QByteArray> stateOfOneRun(const QList<QByteArray> &apps);
+};
+
+// Why the private namespace could not be entered; empty where it was.
+extern QString g_sandboxUnavailable;
+
+// main() of a sandboxed test: the namespace is entered before any thread
+// exists, because unshare() refuses a multi-threaded process.
+#define SANDBOX_TEST_MAIN(TestClass)                                                               \
+    int main(int argc, char *argv[])                                                               \
+    {                                                                                              \
+        if (!SystemSandbox::enterPrivateNamespace(&g_sandboxUnavailable) &&                        \
+            g_sandboxUnavailable.isEmpty())                                                        \
+            g_sandboxUnavailable = QStringLiteral("no private mount namespace");                   \
+        QCoreApplication app(argc, argv);                                                          \
+        TestClass test;                                                                            \
+        return QTest::qExec(&test, argc, argv);                                                    \
+    }

@@ -1,0 +1,52 @@
+#include "trusted_target.h"
+
+#include "fs_path.h"
+
+#include <limits.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+
+namespace {
+
+const QByteArray kAppsRoot = QByteArrayLiteral("/opt/apps");
+
+QByteArray realPath(const QByteArray &path)
+{
+    char buffer[PATH_MAX];
+    return realpath(path.constData(), buffer) ? QByteArray(buffer) : QByteArray();
+}
+
+bool isAtOrBelow(const QByteArray &path, const QByteArray &dir)
+{
+    return !dir.isEmpty() && path.startsWith(dir) &&
+           (path.size() == dir.size() || path.at(dir.size()) == '/');
+}
+
+// Only root may change the directory: owned by root, written by no other
+// user, and by no group but root's.
+bool isRootsAlone(const QByteArray &dir)
+{
+    struct stat st = {};
+    return lstat(dir.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == 0 &&
+           (st.st_mode & S_IWOTH) == 0 && ((st.st_mode & S_IWGRP) == 0 || st.st_gid == 0);
+}
+
+} // namespace
+
+bool isTrustedTarget(const QByteArray &dir)
+{
+    QByteArray existing = absoluteCleanPath(dir);
+    while (existing != "/" && !isDirectory(existing))
+        existing = parentPath(existing);
+    const QByteArray real = realPath(existing);
+    if (real == existing)
+        return true;
+    if (real.isEmpty() || isAtOrBelow(real, kAppsRoot) || isAtOrBelow(real, realPath(kAppsRoot)))
+        return false;
+    for (QByteArray level = real;; level = parentPath(level)) {
+        if (!isRootsAlone(level))
+            return false;
+        if (level == "/")
+            return true;
+    }
+}
