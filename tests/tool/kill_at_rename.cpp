@@ -7,6 +7,7 @@
 #include <dlfcn.h>
 #include <linux/fs.h>
 #include <signal.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -24,10 +25,19 @@ template <typename Function> Function next(const char *name)
     return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
 }
 
-// The commands the run starts must not inherit the shim.
+// The commands the run starts must not inherit the shim. Constructors run
+// before the program has started any thread.
 __attribute__((constructor)) void forgetPreload()
 {
-    unsetenv("LD_PRELOAD");
+    unsetenv("LD_PRELOAD"); // NOLINT(concurrency-mt-unsafe)
+}
+
+// Ends the process as a crash would; where the signal cannot be raised, the
+// process still ends without cleaning up.
+void killNow()
+{
+    if (raise(SIGKILL) != 0)
+        _exit(128 + SIGKILL);
 }
 
 } // namespace
@@ -39,10 +49,10 @@ extern "C" int renameat2(int oldDirFd, const char *oldPath, int newDirFd, const 
     static const Function real = next<Function>("renameat2");
     const bool exchange = flags & RENAME_EXCHANGE;
     if (exchange && killsAt("before-exchange"))
-        raise(SIGKILL);
+        killNow();
     const int result = real(oldDirFd, oldPath, newDirFd, newPath, flags);
     if (exchange && result == 0 && killsAt("after-exchange"))
-        raise(SIGKILL);
+        killNow();
     return result;
 }
 
@@ -51,6 +61,6 @@ extern "C" int rename(const char *oldPath, const char *newPath)
     using Function = int (*)(const char *, const char *);
     static const Function real = next<Function>("rename");
     if (killsAt("before-rename"))
-        raise(SIGKILL);
+        killNow();
     return real(oldPath, newPath);
 }

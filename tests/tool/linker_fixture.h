@@ -23,8 +23,10 @@ QStringList sortedLines(const QByteArray &output);
 class LinkerTest : public QObject
 {
 protected:
-    SystemSandbox m_sandbox;
-    QByteArray m_triplet;
+    SystemSandbox &sandbox() { return m_sandbox; }
+    const SystemSandbox &sandbox() const { return m_sandbox; }
+    // The multiarch triplet of this machine, as gcc names it.
+    const QByteArray &triplet() const { return m_triplet; }
 
     // Skips where the sandbox is not available; reads the triplet.
     void setUpTestCase();
@@ -37,6 +39,10 @@ protected:
     void runAndExpectExitZero(const QProcessEnvironment &env = QProcessEnvironment());
     // The links one clean run makes for these applications; leaves a fresh system.
     QMap<QByteArray, QByteArray> stateOfOneRun(const QList<QByteArray> &apps);
+
+private:
+    SystemSandbox m_sandbox;
+    QByteArray m_triplet;
 };
 
 // Why the private namespace could not be entered; empty where it was.

@@ -112,15 +112,14 @@ void SystemSandbox::unmount(const QByteArray &mountPoint)
 bool SystemSandbox::setRoom(Room room)
 {
     const QByteArray scratch = QFile::encodeName(m_scratch->path());
-    struct statvfs st;
+    struct statvfs st = {};
     if (statvfs(scratch.constData(), &st) != 0)
         return false;
     QByteArray options = "size=50%,nr_inodes=1m";
     if (room == Room::NoInodes)
         options = "nr_inodes=" + QByteArray::number(qulonglong(st.f_files - st.f_ffree));
     else if (room == Room::NoBlocks)
-        options =
-            "size=" + QByteArray::number(qulonglong((st.f_blocks - st.f_bfree) * st.f_frsize));
+        options = "size=" + QByteArray::number(qulonglong(st.f_blocks - st.f_bfree) * st.f_frsize);
     return mount(nullptr, scratch.constData(), nullptr, MS_REMOUNT, options.constData()) == 0;
 }
 

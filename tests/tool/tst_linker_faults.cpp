@@ -182,13 +182,13 @@ private:
         switch (fault) {
         case Fault::ReadOnly:
             for (const QByteArray point : {"/usr/share", "/etc", "/usr/lib"})
-                QVERIFY(m_sandbox.makeReadOnly(point));
+                QVERIFY(sandbox().makeReadOnly(point));
             break;
         case Fault::NoInodes:
-            QVERIFY(m_sandbox.setRoom(SystemSandbox::Room::NoInodes));
+            QVERIFY(sandbox().setRoom(SystemSandbox::Room::NoInodes));
             break;
         case Fault::NoBlocks:
-            QVERIFY(m_sandbox.setRoom(SystemSandbox::Room::NoBlocks));
+            QVERIFY(sandbox().setRoom(SystemSandbox::Room::NoBlocks));
             break;
         case Fault::TargetIsFile:
             QCOMPARE(rename(kPlugins.constData(), kMovedPlugins.constData()), 0);
@@ -233,11 +233,11 @@ private:
         switch (fault) {
         case Fault::ReadOnly:
             for (const QByteArray point : {"/usr/lib", "/etc", "/usr/share"})
-                m_sandbox.unmount(point);
+                sandbox().unmount(point);
             break;
         case Fault::NoInodes:
         case Fault::NoBlocks:
-            QVERIFY(m_sandbox.setRoom(SystemSandbox::Room::Plenty));
+            QVERIFY(sandbox().setRoom(SystemSandbox::Room::Plenty));
             break;
         case Fault::TargetIsFile:
         case Fault::TargetIsLinkLoop:
@@ -282,7 +282,7 @@ private:
     {
         QList<QByteArray> found;
         for (const QByteArray point : {"/usr/share", "/etc", "/usr/lib"}) {
-            const auto tree = snapshot(m_sandbox.upperDir(point));
+            const auto tree = snapshot(sandbox().upperDir(point));
             for (auto it = tree.begin(); it != tree.end(); ++it) {
                 if (it.key().contains("/.app-entries-linker-") ||
                     it.key().startsWith(".app-entries-linker-") ||
@@ -322,7 +322,7 @@ private Q_SLOTS:
         makeDir("/usr/share/help/" + kDeep);
         runAndExpectExitZero();
         m_cleanRun = linkState();
-        m_sandbox.tearDown();
+        sandbox().tearDown();
     }
 
     void init()
@@ -331,7 +331,7 @@ private Q_SLOTS:
         makeDir("/usr/share/help/" + kDeep);
         m_deadLinks.clear();
     }
-    void cleanup() { m_sandbox.tearDown(); }
+    void cleanup() { sandbox().tearDown(); }
 
     void keepsWorkingAndLosesNothing_data()
     {

@@ -61,7 +61,7 @@ private:
     // An environment whose PATH finds the given tools (name, shell script) first.
     QProcessEnvironment withTools(const QList<QPair<QByteArray, QByteArray>> &tools) const
     {
-        const QByteArray bin = m_sandbox.upperDir("/opt") + "-wrappers";
+        const QByteArray bin = sandbox().upperDir("/opt") + "-wrappers";
         for (const auto &tool : tools) {
             writeFile(bin + "/" + tool.first, "#!/bin/sh\n" + tool.second);
             chmod((bin + "/" + tool.first).constData(), 0755);
@@ -76,7 +76,7 @@ private Q_SLOTS:
     void initTestCase() { setUpTestCase(); }
 
     void init() { prepareSystem(); }
-    void cleanup() { m_sandbox.tearDown(); }
+    void cleanup() { sandbox().tearDown(); }
 
     void removesDanglingLinksBeforeLinking()
     {
@@ -95,7 +95,7 @@ private Q_SLOTS:
                                            "/etc/fonts/conf.d",
                                            "/etc/xdg/autostart",
                                            "/usr/lib/mozilla/plugins",
-                                           "/usr/lib/" + m_triplet + "/fcitx"};
+                                           "/usr/lib/" + triplet() + "/fcitx"};
         for (const QByteArray &dir : managed)
             makeLink("/opt/apps/gone/entries/file", dir + "/dead-link");
         makeLink("/nowhere", "/usr/share/icons/hicolor/48x48/apps/deep-dead.png");
@@ -142,7 +142,7 @@ private Q_SLOTS:
             {"mime", "/usr/share/mime"},
             {"polkit", "/usr/share/polkit-1"},
             {"services", "/usr/share/dbus-1/services"},
-            {"plugins/fcitx", "/usr/lib/" + m_triplet + "/fcitx"},
+            {"plugins/fcitx", "/usr/lib/" + triplet() + "/fcitx"},
             {"plugins/browser", "/usr/lib/mozilla/plugins"},
         };
         const QList<QByteArray> apps = {"full", "string-autostart", "no-permissions"};
@@ -187,7 +187,7 @@ private Q_SLOTS:
         runAndExpectExitZero();
         // Folded: one link for the directory the system lacks, nothing below it.
         QCOMPARE(readLink("/usr/share/help/foo"), entries("alpha") + "/help/foo");
-        const auto help = snapshot(m_sandbox.upperDir("/usr/share") + "/help");
+        const auto help = snapshot(sandbox().upperDir("/usr/share") + "/help");
         QCOMPARE(help.value("foo"), "-> " + entries("alpha") + "/help/foo");
         for (const QByteArray &rel : help.keys())
             QVERIFY2(!rel.startsWith("foo/"), rel.constData());
@@ -261,9 +261,9 @@ private Q_SLOTS:
         const auto oneRun = stateOfOneRun(apps);
         installSharingApps(apps);
         // A run that dies at its third triplet query, in beta's plug-in rows.
-        const QByteArray log = m_sandbox.upperDir("/opt") + "-queries";
+        const QByteArray log = sandbox().upperDir("/opt") + "-queries";
         const QByteArray record = "echo \"$RUN\" >> '" + log + "'\n";
-        const QByteArray answer = "echo " + m_triplet + "\n";
+        const QByteArray answer = "echo " + triplet() + "\n";
         const LinkerRun killed =
             runLinker(withTools({{"gcc", record + "[ $(wc -l < '" + log +
                                              "') -lt 3 ] || kill -KILL $PPID\n" + answer}}));
@@ -283,7 +283,7 @@ private Q_SLOTS:
         }
         QCOMPARE(linkState(), oneRun);
         for (const QByteArray point : {"/usr/share", "/etc", "/usr/lib"}) {
-            for (const QByteArray &rel : snapshot(m_sandbox.upperDir(point)).keys())
+            for (const QByteArray &rel : snapshot(sandbox().upperDir(point)).keys())
                 QVERIFY2(!rel.contains(".app-entries-linker"), rel.constData());
         }
         // All four queries of one run (cleanup, three plug-in rows) before the other's.
@@ -301,7 +301,7 @@ private Q_SLOTS:
         writeFile(entries("alpha") + "/help/C/two/index.page");
         writeFile(entries("beta") + "/help/C/beta/index.page");
         // Inodes for the root, alpha's link, the new directory and one link in it.
-        QVERIFY(m_sandbox.mountTmpfs("/usr/share/help", 4));
+        QVERIFY(sandbox().mountTmpfs("/usr/share/help", 4));
         makeLink(entries("alpha") + "/help/C", "/usr/share/help/C");
 
         const LinkerRun run = runLinker();
@@ -383,7 +383,7 @@ private Q_SLOTS:
         writeFile("/usr/share/icons/loose.png");
         QVERIFY(QDir(QStringLiteral("/usr/share/icons/hicolor/scalable/apps")).removeRecursively());
         makeLink("/nowhere", "/usr/share/doc/locked/dead");
-        QVERIFY(m_sandbox.makeReadOnly("/usr/share/doc/locked"));
+        QVERIFY(sandbox().makeReadOnly("/usr/share/doc/locked"));
 
         const QStringList expected = {
             // The debug stream escapes the quotes and the newline of the name.
@@ -475,7 +475,7 @@ private Q_SLOTS:
         writeFile(entries("alpha") + "/applications/x.desktop");
         // A directory whose file system has no inode left for a new link.
         const QByteArray dir = "/usr/share/applications";
-        QVERIFY(m_sandbox.mountTmpfs(dir, 3));
+        QVERIFY(sandbox().mountTmpfs(dir, 3));
         makeLink("/usr/share/doc/old-target.desktop", dir + "/x.desktop");
         writeFile(dir + "/filler");
         QVERIFY(!QFile(QFile::decodeName(dir + "/one-more")).open(QIODevice::WriteOnly));
@@ -533,11 +533,11 @@ private Q_SLOTS:
         installApp("im");
         writeFile(entries("im") + "/plugins/fcitx/im.so");
         runAndExpectExitZero();
-        QCOMPARE(readLink("/usr/lib/" + m_triplet + "/fcitx/im.so"),
+        QCOMPARE(readLink("/usr/lib/" + triplet() + "/fcitx/im.so"),
                  entries("im") + "/plugins/fcitx/im.so");
 
         // Without gcc the triplet is empty and /usr/lib//fcitx is /usr/lib/fcitx.
-        const QByteArray noGcc = m_sandbox.upperDir("/opt") + "-bin";
+        const QByteArray noGcc = sandbox().upperDir("/opt") + "-bin";
         makeLink("/bin/bash", noGcc + "/bash");
         makeDir("/usr/lib/fcitx");
         makeLink("/nowhere", "/usr/lib/fcitx/dead.so");
@@ -550,7 +550,7 @@ private Q_SLOTS:
 
     void runsTheFourCacheCommandsInOrder()
     {
-        const QByteArray log = m_sandbox.upperDir("/opt") + "-calls";
+        const QByteArray log = sandbox().upperDir("/opt") + "-calls";
         QList<QPair<QByteArray, QByteArray>> tools;
         for (const QByteArray tool : {"glib-compile-schemas", "update-desktop-database",
                                       "update-mime-database", "update-icon-caches"}) {

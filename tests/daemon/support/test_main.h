@@ -6,18 +6,24 @@
 #include <QCoreApplication>
 #include <QTest>
 
-// main() for tests that need the private desktop: buses, dconf, schemas.
+// Runs the test class inside the private desktop: buses, dconf, schemas.
+template <typename TestClass> int execInPrivateDesktop(int &argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    PrivateDesktop desktop;
+    if (!desktop.isValid()) {
+        qCritical("cannot start the private desktop (dbus-daemon, dconf)");
+        return 1;
+    }
+    TestClass test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+// main() for tests that need the private desktop.
 #define PRIVATE_DESKTOP_TEST_MAIN(TestClass)                                                       \
     int main(int argc, char *argv[])                                                               \
     {                                                                                              \
-        QCoreApplication app(argc, argv);                                                          \
-        PrivateDesktop desktop;                                                                    \
-        if (!desktop.isValid()) {                                                                  \
-            qCritical("cannot start the private desktop (dbus-daemon, dconf)");                    \
-            return 1;                                                                              \
-        }                                                                                          \
-        TestClass test;                                                                            \
-        return QTest::qExec(&test, argc, argv);                                                    \
+        return execInPrivateDesktop<TestClass>(argc, argv);                                        \
     }
 
 // The same, first moving the test into a private mount namespace with its own
@@ -28,12 +34,5 @@
     int main(int argc, char *argv[])                                                               \
     {                                                                                              \
         const PrivateSystem system{__VA_ARGS__};                                                   \
-        QCoreApplication app(argc, argv);                                                          \
-        PrivateDesktop desktop;                                                                    \
-        if (!desktop.isValid()) {                                                                  \
-            qCritical("cannot start the private desktop (dbus-daemon, dconf)");                    \
-            return 1;                                                                              \
-        }                                                                                          \
-        TestClass test;                                                                            \
-        return QTest::qExec(&test, argc, argv);                                                    \
+        return execInPrivateDesktop<TestClass>(argc, argv);                                        \
     }
