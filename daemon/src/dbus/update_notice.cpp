@@ -35,17 +35,12 @@ QVariant storeSetting(const QString &key)
 }
 
 // "2 apps: App1, App2", naming at most three.
-QString noticeBody(const QStringList &announced)
+QString noticeBody(const QStringList &names)
 {
-    const int count = announced.size();
+    const int count = names.size();
     QString body = count == 1 ? QCoreApplication::translate("QObject", "1 app")
                               : QCoreApplication::translate("QObject", "%n apps", nullptr, count);
-    body += QLatin1String(": ");
-    for (int i = 0; i < qMin(count, kNamesShown); ++i) {
-        body += objectOf(announced.at(i)).value(QLatin1String("name")).toString();
-        if (i != kNamesShown - 1 && i < count - 1)
-            body += QLatin1String(", ");
-    }
+    body += QLatin1String(": ") + names.mid(0, kNamesShown).join(QLatin1String(", "));
     if (count > kNamesShown)
         body += QLatin1String("...");
     return body;
@@ -69,19 +64,19 @@ void AppstoreDaemonInterface::slotLocalAppsUpgradeNotify(const QStringList &info
     if (today == lastNotice)
         return;
 
-    QStringList announced;
+    QStringList names;
     for (const QString &info : infos) {
         const QJsonObject app = objectOf(info);
         if (m_isWayland && app.value(QLatin1String("supportWayland")) != QJsonValue(1))
             continue;
         if (m_ignoredUpdateApps.contains(app.value(QLatin1String("package_name")).toString()))
             continue;
-        announced.append(info);
+        names.append(app.value(QLatin1String("name")).toString());
     }
-    if (announced.isEmpty())
+    if (names.isEmpty())
         return;
 
-    const QString body = noticeBody(announced);
+    const QString body = noticeBody(names);
     const QVariant muted = storeSetting(QStringLiteral("updateAppsNotNotify"));
     if (muted.isValid() && muted.toBool())
         return;
