@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Ostrel app store developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // A plug-in that does nothing: the baseline for the host's memory.
 extern "C" {
 __attribute__((visibility("default"))) int KpxRegister(const char *, void *)

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Ostrel app store developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // The session host's resident memory with the plug-in loaded and idle,
 // against the same host with an empty plug-in, and the time from the call of
 // KpxRegister to the first "SetSystemProxy" reaching the daemon peer. Runs on

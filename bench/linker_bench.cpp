@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Ostrel app store developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // Measures app-entries-linker's cleanup and linking against find and cp on a
 // system tree of realistic size, built inside a private mount namespace.
 //

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Ostrel app store developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // The session host relaying the system daemon's notices to a notification
 // server, through the real buses: notices per second against the floor of
 // the same buses (the same signals to a receiver that does nothing), and the

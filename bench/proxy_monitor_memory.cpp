@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Ostrel app store developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // Drives 10,000 (or the number given) desktop proxy changes through the system proxy monitor and
 // prints how much the process's heap grew, against the heap after a warm-up
 // of the same kind. Runs on a private session bus with private dconf.

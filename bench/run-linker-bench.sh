@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 Ostrel app store developers
+# SPDX-License-Identifier: LGPL-2.1-or-later
+
 # Builds the linker benchmark optimised and runs it (as root, in a private
 # mount namespace that the benchmark makes itself).
 set -euo pipefail

@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 Ostrel app store developers
+# SPDX-License-Identifier: LGPL-2.1-or-later
+
 # Chapter 1 of the demo, inside its sandbox (demo/lib/sandbox.sh): installs a
 # few example applications under /opt/apps, runs the linker as the package
 # tooling would, and shows and checks what it added, replaced and removed.

@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 Ostrel app store developers
+# SPDX-License-Identifier: LGPL-2.1-or-later
+
 # Chapters 2 and 3 of the demo, inside its sandbox: the session host loads the
 # plug-in beside the system app-store daemon and the lock service (the test
 # peers, which speak the real protocols) with dunst as the notification

@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 Ostrel app store developers
+# SPDX-License-Identifier: LGPL-2.1-or-later
+
 # The demo, run by scripts/demo.sh in a private mount namespace: the linker
 # over example applications, then the session host with the plug-in beside the
 # system daemon, the lock service and a real notification server, then a clean

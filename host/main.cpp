@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Ostrel app store developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // session-plugin-host: a minimal session service manager. It loads one
 // plug-in library, registers it, runs the event loop and unregisters it on
 // SIGTERM or SIGINT. On SIGUSR1 it prints its environment, which the programs

@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 Ostrel app store developers
+# SPDX-License-Identifier: LGPL-2.1-or-later
+
 # Builds the Debian binary packages from a copy of the working tree (tracked
 # and new files, no build directories) and checks them with lintian, which
 # must report no errors. The packages end up in build/packages.

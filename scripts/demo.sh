@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 Ostrel app store developers
+# SPDX-License-Identifier: LGPL-2.1-or-later
+
 # The README's first command: installs what is missing, builds, and shows the
 # whole system at work in a private mount namespace with private buses, dconf
 # and GSettings; the host is left untouched.

@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 Ostrel app store developers
+# SPDX-License-Identifier: LGPL-2.1-or-later
+
 # Builds the fuzz targets of fuzz/ with clang, libFuzzer, AddressSanitizer and
 # UndefinedBehaviorSanitizer, and runs each for SECONDS seconds from its seed
 # corpus. Exits non-zero on the first crash, leak or hang; the input that

@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 Ostrel app store developers
+# SPDX-License-Identifier: LGPL-2.1-or-later
+
 # Installs the Debian packages the project needs that are not installed yet:
 # those to build and test it, with --demo those the demo adds (a virtual
 # display, a notification server, a screenshot), with --packaging those that

@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 Ostrel app store developers
+# SPDX-License-Identifier: LGPL-2.1-or-later
+
 # Runs clang-tidy (the checks of .clang-tidy) and cppcheck over the project's
 # own sources, each file with the flags its build used (BUILD_DIR's
 # compile_commands.json, so the Qt 5 and Qt 6 parts each get their own), and

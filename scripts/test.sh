@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 Ostrel app store developers
+# SPDX-License-Identifier: LGPL-2.1-or-later
+
 # Builds the Debian packages and checks them with lintian; builds everything
 # with warnings as errors and runs every test, the installation of the
 # packages included; runs the demo in its quick mode; then builds and runs the

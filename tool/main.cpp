@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Ostrel app store developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // app-entries-linker: makes the entries of the applications under /opt/apps
 // visible to the system through symbolic links, after removing dangling ones.
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Ostrel app store developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // ostrel-appstore-session-daemon: the session daemon as a process of its own.
 // It runs the bridge until SIGINT, SIGTERM or SIGABRT and then exits with
 // status 0; the configuration key "log_rules" governs its logging.

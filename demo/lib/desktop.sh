@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 Ostrel app store developers
+# SPDX-License-Identifier: LGPL-2.1-or-later
+
 # A private desktop for the demo's session, sourced by demo/session-demo.sh:
 # HOME and the XDG directories in a scratch directory, private session and
 # system buses (dconf is activated on the session bus), the build tree's

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 Ostrel app store developers
+# SPDX-License-Identifier: LGPL-2.1-or-later
+
 # The system side of the demo's session, sourced by demo/session-demo.sh: the
 # app-store daemon and the lock service, the stand-ins of tests/peers, on the
 # private system bus. The daemon's stand-in records every call it receives

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 Ostrel app store developers
+# SPDX-License-Identifier: LGPL-2.1-or-later
+
 # The demo's private system, sourced by demo/whole-system.sh, which runs in a
 # private mount namespace: copy-on-write overlays over the directories the
 # linker, the caches, the edition file and the desktop's programs write to,

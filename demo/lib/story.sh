@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 Ostrel app store developers
+# SPDX-License-Identifier: LGPL-2.1-or-later
+
 # Narration for the demo, sourced by its scripts: chapters, text, the commands
 # a user would type (shown, then run), pauses between steps (none with
 # DEMO_QUICK=1) and checks that end the demo with status 1 when a step did not

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Ostrel app store developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // Fuzzes the brief information of a finished installation, as
 // parseAppInfoJson reads it. Whatever the text, the answer is either "no
 // set-up script" ("", -1) or a package name with mode 1.

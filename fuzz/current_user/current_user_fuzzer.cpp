@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Ostrel app store developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // Fuzzes the lock service's answer to "CurrentUser", as the bridge reads the
 // session user's login name from it when the process has neither a login
 // name nor a password entry. The name it gives is always trimmed.

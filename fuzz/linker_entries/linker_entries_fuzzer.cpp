@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Ostrel app store developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // Fuzzes what the linker reads from the installation: the info files under
 // /opt/apps and the entries trees, through enumAppInfoList and linkAppEntries
 // as a run calls them, against the real fixed paths. The process lives in a

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Ostrel app store developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // Fuzzes the system daemon's notice JSON: the record it is read into, and the
 // relay's decisions in the bridge's slot, with relaying on. The session user
 // is the one the target runs as (root, for the namespace), so notices naming

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Ostrel app store developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // Fuzzes settings values of any type, as the GVariant conversion hands them
 // on: to the manual proxy configurations and the system proxy monitor (the
 // GSettings wrapper's valueChanged) and through the configuration watcher's

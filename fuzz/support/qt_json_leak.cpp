@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Ostrel app store developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // Sanitizer settings for the targets whose input reaches QJsonDocument::fromJson.
 //
 // Qt 5's JSON parser loses the earlier value of a key that an object gives

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Ostrel app store developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // Runs a fuzz target once over each file given, or each file of each
 // directory given, in name order: the corpus as a regression test in builds
 // without libFuzzer.

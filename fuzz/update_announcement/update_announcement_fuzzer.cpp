@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Ostrel app store developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // Fuzzes the system daemon's update announcements: the walk over the
 // announced applications and the notice built from them in the bridge's
 // slot. No system daemon answers on the private system bus, so the stored

@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 Ostrel app store developers
+# SPDX-License-Identifier: LGPL-2.1-or-later
+
 # Checks what the plug-in library exports: the plain C names its host and
 # users rely on, the members of its exported classes given as demangled
 # names (Class::member(args)), and none of its internals (platform layers,

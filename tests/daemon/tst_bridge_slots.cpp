@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Ostrel app store developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // The bridge in this process, its slots invoked by name through its
 // meta-object: the install-finished step, which nothing outside can reach,
 // and where the slots hand freed memory back. /opt is a private overlay.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Ostrel app store developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // The log manager's file and journal appenders in this process. The journal's
 // socket is our own, in a private mount namespace.
 

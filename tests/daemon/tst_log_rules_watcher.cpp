@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Ostrel app store developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // The log rules watcher against real dconf on a private session bus, judged
 // by what the categories print. This process has logged before the watcher
 // is made, so Qt has applied QT_LOGGING_RULES by itself, as it does in a

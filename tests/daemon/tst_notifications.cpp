@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Ostrel app store developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // The real host loading the real plug-in, with the system app-store daemon and
 // the lock service on the private system bus and a notification server on the
 // private session bus: the daemon's notices and update announcements become

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Ostrel app store developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // The plug-in's entry points loaded into this process, with the system files
 // they read (translations, edition) laid out in a private mount namespace:
 // the overlays it mounts over /etc and /usr/share are its own and vanish

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Ostrel app store developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // The manual proxy configurations and the system proxy monitor against real
 // GSettings, driven from other processes through the desktop's own schemas.
 

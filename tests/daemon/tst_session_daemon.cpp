@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Ostrel app store developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // The daemon as a process of its own: the program on private buses with
 // private dconf, its journal records arriving at a socket of this test in a
 // private mount namespace; and the application object in this process, made

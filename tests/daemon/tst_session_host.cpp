@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Ostrel app store developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // The real host loading the real plug-in, with the app-store daemon and the
 // lock service as peers on a private system bus.
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Ostrel app store developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // The Debian packages that scripts/build-packages.sh builds, installed with
 // dpkg in a private mount namespace whose /usr, /etc, /var, /opt and /run are
 // copy-on-write overlays: the files land where Debian puts them, the system's

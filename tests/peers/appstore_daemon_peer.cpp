@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Ostrel app store developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // A stand-in for the system app-store daemon on the (private) system bus:
 // "com.yarl.appstore.daemon" at "/appstore". It records every call on
 // standard output, keeps the values of SetConfigByNodeName, and, when a test

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Ostrel app store developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // A stand-in for the lock service "org.ostrel.kse.LockService1" on the
 // (private) system bus. CurrentUser answers with the text given by --reply,
 // with no argument at all (--no-arguments) or with an error (--error); every

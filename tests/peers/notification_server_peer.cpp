@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Ostrel app store developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // A desktop notification server on the (private) session bus: owns
 // "org.freedesktop.Notifications" at "/org/freedesktop/Notifications",
 // answers Notify with increasing ids and records every Notify with all eight

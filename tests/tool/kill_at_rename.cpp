@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Ostrel app store developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // Preloaded into a linker run by the tests: kills the run with SIGKILL at the
 // point LINKER_KILL_AT names, to leave the state a crash or a power cut leaves.
 //   before-exchange / after-exchange: around a directory swap (renameat2 with

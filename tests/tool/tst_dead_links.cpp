@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Ostrel app store developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // The scan of one directory for dangling links, on temporary trees.
 
 #include "clean_link.h"

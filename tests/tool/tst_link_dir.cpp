@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Ostrel app store developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // linkDir on temporary trees: folding, per-entry links, what is kept, replaced
 // and skipped, and names that need exact byte handling.
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Ostrel app store developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // The real linker on a system with faults: read-only and full file systems,
 // target directories replaced, link loops, trees deeper than it may open
 // descriptors, runs killed in the middle of a swap. A run under a fault exits

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Ostrel app store developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // The real app-entries-linker against the real fixed paths, inside a private
 // mount namespace with overlays, so the host's files never change.
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Ostrel app store developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // The bridge's notifications about package operations: the relay of the
 // system daemon's per-user notices, the notification builders, and the
 // set-up script a finished installation may ask for.

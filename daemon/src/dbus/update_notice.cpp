@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Ostrel app store developers
+// SPDX-License-Identifier: LGPL-2.1-or-later
+
 // The bridge's update notice: at most one a day, resting on the date the
 // system daemon stores for it, and the ignore list that filters it.
 
