@@ -5,6 +5,7 @@
 
 #include "link_dir.h"
 #include "multiarch.h"
+#include "path_component.h"
 
 #include <QDebug>
 #include <QDir>
@@ -12,8 +13,6 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonParseError>
-
-#include <algorithm>
 
 namespace {
 
@@ -64,15 +63,6 @@ bool mayAutostart(const QJsonObject &info)
 
 } // namespace
 
-bool isSafeAppId(const QString &appId)
-{
-    if (appId.isEmpty() || appId == QLatin1String(".") || appId == QLatin1String(".."))
-        return false;
-    return std::none_of(appId.begin(), appId.end(), [](QChar ch) {
-        return ch == QLatin1Char('/') || ch.category() == QChar::Other_Control;
-    });
-}
-
 QList<QJsonObject> enumAppInfoList()
 {
     QList<QJsonObject> infos;
@@ -94,7 +84,7 @@ QList<QJsonObject> enumAppInfoList()
         // The info comes from a package; its appid decides where a root process
         // reads from, so it must not reach outside /opt/apps/<appid>/entries.
         const QString appId = document.object().value(QLatin1String("appid")).toString();
-        if (!isSafeAppId(appId)) {
+        if (!isSinglePathComponent(appId)) {
             qDebug() << "invalid appid:" << appId << "in" << infoPath;
             continue;
         }

@@ -20,6 +20,3 @@ RunApps runApps(const QList<QJsonObject> &infos);
 // system directories.
 void linkAppEntries(const QJsonObject &info, const RunApps &run);
 
-// Whether appId names exactly one directory below /opt/apps: not empty, not
-// "." or "..", and free of slashes and control characters.
-bool isSafeAppId(const QString &appId);

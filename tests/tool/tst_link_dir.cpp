@@ -7,6 +7,7 @@
 #include "app_entries.h"
 #include "link_dir.h"
 #include "message_log.h"
+#include "path_component.h"
 #include "tree_util.h"
 
 #include <QDir>
@@ -381,7 +382,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, appId);
         QFETCH(bool, safe);
-        QCOMPARE(isSafeAppId(appId), safe);
+        QCOMPARE(isSinglePathComponent(appId), safe);
     }
 };
 

@@ -8,6 +8,7 @@
 #include "appstore_daemon_interface.h"
 
 #include "guard.h"
+#include "path_component.h"
 #include "plugin.h"
 #include "system_notification_data.h"
 
@@ -20,22 +21,9 @@
 #include <QJsonParseError>
 #include <QProcess>
 
-#include <algorithm>
-
 namespace {
 
 const QString kAppName = QStringLiteral("ostrel-app-store");
-
-// A name that stays one directory below /opt/apps and says nothing to a shell
-// or a terminal: not empty, not "." or "..", no "/" and no control character.
-bool isSinglePathComponent(const QString &name)
-{
-    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
-        return false;
-    return std::none_of(name.begin(), name.end(), [](QChar c) {
-        return c == QLatin1Char('/') || c.category() == QChar::Other_Control;
-    });
-}
 
 } // namespace
 
