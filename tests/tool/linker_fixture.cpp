@@ -49,6 +49,20 @@ QByteArray contentOf(const QByteArray &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
 }
 
+QProcessEnvironment withRenameFaults(const QByteArray &killAt, bool refuseExchange)
+{
+    QProcessEnvironment env = linkerEnvironment();
+    env.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral(RENAME_FAULTS_PATH));
+    if (!killAt.isEmpty())
+        env.insert(QStringLiteral("LINKER_KILL_AT"), QFile::decodeName(killAt));
+    if (refuseExchange)
+        env.insert(QStringLiteral("LINKER_REFUSE_EXCHANGE"), QStringLiteral("1"));
+    // Under AddressSanitizer the preloaded shim comes before its runtime.
+    env.insert(QStringLiteral("ASAN_OPTIONS"), env.value(QStringLiteral("ASAN_OPTIONS")) +
+                                                   QStringLiteral(":verify_asan_link_order=0"));
+    return env;
+}
+
 QStringList sortedLines(const QByteArray &output)
 {
     QStringList result = QString::fromUtf8(output).split(QLatin1Char('\n'), Qt::SkipEmptyParts);

@@ -4,7 +4,6 @@
 // linkDir on temporary trees: folding, per-entry links, what is kept, replaced
 // and skipped, and names that need exact byte handling.
 
-#include "app_entries.h"
 #include "link_dir.h"
 #include "message_log.h"
 #include "path_component.h"
@@ -28,7 +27,11 @@ private:
     QByteArray m_src;
     QByteArray m_dst;
 
-    void link() { linkDir(QFile::decodeName(m_src), QFile::decodeName(m_dst), RunApps()); }
+    void link()
+    {
+        RunState run(RunMode::Apply, QByteArray());
+        linkDir(m_src, m_dst, Subdirs::Folded, run);
+    }
 
     QByteArray appsDir() const { return m_src.left(m_src.lastIndexOf('/')) + "/apps"; }
     QByteArray entriesRoot(const QByteArray &app) const
@@ -40,12 +43,13 @@ private:
     // order, as one run over these applications does.
     void linkRun(const QList<QByteArray> &apps)
     {
-        RunApps run;
+        RunState run(RunMode::Apply, QByteArray());
         for (const QByteArray &app : apps)
-            run.apps.append({entriesRoot(app), {entriesRoot(app) + "/help"}});
-        for (run.current = 0; run.current < apps.size(); ++run.current)
-            linkDir(QFile::decodeName(run.apps.at(run.current).linkedDirs.first()),
-                    QFile::decodeName(m_dst), run);
+            run.apps().add({entriesRoot(app), {{entriesRoot(app) + "/help", m_dst}}});
+        RunApps &runApps = run.apps();
+        for (runApps.current = 0; runApps.current < apps.size(); ++runApps.current)
+            linkDir(runApps.apps().at(runApps.current).rows.first().source, m_dst, Subdirs::Folded,
+                    run);
     }
 
 private Q_SLOTS:
@@ -66,7 +70,8 @@ private Q_SLOTS:
     void missingSourceDoesNothing()
     {
         MessageLog log;
-        linkDir(QFile::decodeName(m_src + "-missing"), QFile::decodeName(m_dst), RunApps());
+        RunState run(RunMode::Apply, QByteArray());
+        linkDir(m_src + "-missing", m_dst, Subdirs::Folded, run);
         QVERIFY(!lexists(m_dst.left(m_dst.lastIndexOf('/'))));
         QVERIFY(log.lines().isEmpty());
     }
@@ -306,8 +311,8 @@ private Q_SLOTS:
         for (const QString &rel :
              {QStringLiteral("dir"), QStringLiteral("dir/inner.so"), QStringLiteral("plugin.so")})
             expected.append(
-                QStringLiteral("void linkDir(const QString&, const QString&, const RunApps&)|"
-                               "link failed: \"%1/%2\" => \"%3/%2\"")
+                QStringLiteral("void linkDir(const QByteArray&, const QByteArray&, Subdirs, "
+                               "RunState&)|link failed: \"%1/%2\" => \"%3/%2\"")
                     .arg(src, rel, dst));
         QStringList lines = log.lines();
         lines.sort();
@@ -356,7 +361,8 @@ private Q_SLOTS:
         makeDir(m_dst);
         const QString cwd = QDir::currentPath();
         QDir::setCurrent(QFile::decodeName(m_src.left(m_src.lastIndexOf('/'))));
-        linkDir(QStringLiteral("./src/"), QStringLiteral("sys/../sys//target"), RunApps());
+        RunState run(RunMode::Apply, QByteArray());
+        linkDir("./src/", "sys/../sys//target", Subdirs::Folded, run);
         QDir::setCurrent(cwd);
         QCOMPARE(readLink(m_dst + "/f.txt"), m_src + "/f.txt");
     }

@@ -125,17 +125,6 @@ struct Reports
     }
 };
 
-QProcessEnvironment killedAt(const QByteArray &point)
-{
-    QProcessEnvironment env = linkerEnvironment();
-    env.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral(KILL_AT_RENAME_PATH));
-    env.insert(QStringLiteral("LINKER_KILL_AT"), QFile::decodeName(point));
-    // Under AddressSanitizer the preloaded shim comes before its runtime.
-    env.insert(QStringLiteral("ASAN_OPTIONS"), env.value(QStringLiteral("ASAN_OPTIONS")) +
-                                                   QStringLiteral(":verify_asan_link_order=0"));
-    return env;
-}
-
 bool isKill(Fault fault)
 {
     return fault == Fault::KilledBeforeExchange || fault == Fault::KilledAfterExchange ||
@@ -270,11 +259,11 @@ private:
         case Fault::DeepTree:
             return runLinker(linkerEnvironment(), kOpenFiles);
         case Fault::KilledBeforeExchange:
-            return runLinker(killedAt("before-exchange"));
+            return runLinker(withRenameFaults("before-exchange"));
         case Fault::KilledAfterExchange:
-            return runLinker(killedAt("after-exchange"));
+            return runLinker(withRenameFaults("after-exchange"));
         case Fault::KilledBeforeRename:
-            return runLinker(killedAt("before-rename"));
+            return runLinker(withRenameFaults("before-rename"));
         default:
             return runLinker();
         }
