@@ -70,6 +70,19 @@ QStringList sortedLines(const QByteArray &output)
     return result;
 }
 
+LinkerOutput runLinkerWith(const QStringList &arguments, const QProcessEnvironment &env)
+{
+    QProcess process;
+    process.setProcessEnvironment(env.isEmpty() ? linkerEnvironment() : env);
+    process.start(QStringLiteral(LINKER_PATH), arguments);
+    LinkerOutput output;
+    if (process.waitForFinished(300000) && process.exitStatus() == QProcess::NormalExit)
+        output.exitCode = process.exitCode();
+    output.standardOutput = process.readAllStandardOutput();
+    output.standardError = process.readAllStandardError();
+    return output;
+}
+
 void LinkerTest::setUpTestCase()
 {
     if (!g_sandboxUnavailable.isEmpty())

@@ -26,6 +26,16 @@ QByteArray contentOf(const QByteArray &path);
 QProcessEnvironment withRenameFaults(const QByteArray &killAt, bool refuseExchange = false);
 QStringList sortedLines(const QByteArray &output);
 
+// A run of the real binary with arguments, its standard output kept too.
+struct LinkerOutput
+{
+    int exitCode = -1;
+    QByteArray standardOutput;
+    QByteArray standardError;
+};
+LinkerOutput runLinkerWith(const QStringList &arguments,
+                           const QProcessEnvironment &env = QProcessEnvironment());
+
 // A test object whose tests each get a fresh sandbox laid out as a bare system.
 class LinkerTest : public QObject
 {

@@ -18,6 +18,8 @@
 
 using namespace TreeUtil;
 
+using Links = QList<QPair<QByteArray, QByteArray>>; // content, path
+
 class TestLinkDir : public QObject
 {
     Q_OBJECT
@@ -40,16 +42,17 @@ private:
     }
 
     // Links the "help" directory of each application into the target, in
-    // order, as one run over these applications does.
-    void linkRun(const QList<QByteArray> &apps)
+    // order, as one run over these applications does; returns its plan.
+    Plan linkRun(const QList<QByteArray> &apps, RunMode mode = RunMode::Apply,
+                 Subdirs subdirs = Subdirs::Folded)
     {
-        RunState run(RunMode::Apply, QByteArray());
+        RunState run(mode, QByteArray());
         for (const QByteArray &app : apps)
-            run.apps().add({entriesRoot(app), {{entriesRoot(app) + "/help", m_dst}}});
+            run.apps().add({entriesRoot(app), {{entriesRoot(app) + "/help", m_dst, subdirs}}});
         RunApps &runApps = run.apps();
         for (runApps.current = 0; runApps.current < apps.size(); ++runApps.current)
-            linkDir(runApps.apps().at(runApps.current).rows.first().source, m_dst, Subdirs::Folded,
-                    run);
+            linkDir(runApps.apps().at(runApps.current).rows.first().source, m_dst, subdirs, run);
+        return run.plan();
     }
 
 private Q_SLOTS:
@@ -199,6 +202,87 @@ private Q_SLOTS:
         for (auto it = inodes.begin(); it != inodes.end(); ++it)
             QCOMPARE(inode(m_dst + "/" + it.key()), it.value());
         QVERIFY(log.lines().isEmpty());
+    }
+
+    void plansTheSteps_data()
+    {
+        using Names = QList<QByteArray>;
+        QTest::addColumn<Names>("apps");
+        QTest::addColumn<Names>("files"); // below the base
+        QTest::addColumn<Links>("links"); // $B stands for the test's base
+        QTest::addColumn<bool>("real");   // directories directly below the target are real ones
+        QTest::addColumn<QByteArray>("steps");
+        QTest::addColumn<int>("failures");
+        const QByteArray dst = "$B/sys/target";
+        const QByteArray a = "$B/apps/a/entries/help";
+        const QByteArray b = "$B/apps/b/entries/help";
+        QTest::newRow("a directory the target lacks")
+            << Names{"a"} << Names{"apps/a/entries/help/foo/index.page"} << Links() << false
+            << "add " + dst + "/foo -> " + a + "/foo\n"
+            << 0;
+        QTest::newRow("a link to elsewhere")
+            << Names{"a"} << Names{"apps/a/entries/help/x.desktop", "elsewhere/x.desktop"}
+            << Links{{"$B/elsewhere/x.desktop", "sys/target/x.desktop"}} << false
+            << "replace " + dst + "/x.desktop -> " + a + "/x.desktop (was $B/elsewhere/x.desktop)\n"
+            << 0;
+        QTest::newRow("the later application's link")
+            << Names{"a", "b"}
+            << Names{"apps/a/entries/help/x.desktop", "apps/b/entries/help/x.desktop"}
+            << Links{{b + "/x.desktop", "sys/target/x.desktop"}} << false << QByteArray() << 0;
+        QTest::newRow("a directory two applications ship")
+            << Names{"a", "b"}
+            << Names{"apps/a/entries/help/C/a.page", "apps/b/entries/help/C/b.page"} << Links()
+            << false
+            << "add " + dst + "/C -> " + a + "/C\nunfold " + dst + "/C\nadd " + dst +
+                   "/C/a.page -> " + a + "/C/a.page\nadd " + dst + "/C/b.page -> " + b +
+                   "/C/b.page\n"
+            << 0;
+        QTest::newRow("a directory the cache commands write into")
+            << Names{"a", "b"}
+            << Names{"apps/a/entries/help/Theme/a.png", "apps/b/entries/help/Theme/b.png"}
+            << Links() << true
+            << "mkdir " + dst + "/Theme\nadd " + dst + "/Theme/a.png -> " + a +
+                   "/Theme/a.png\nadd " + dst + "/Theme/b.png -> " + b + "/Theme/b.png\n"
+            << 0;
+        QTest::newRow("one an earlier run linked into the application")
+            << Names{"a"} << Names{"apps/a/entries/help/Theme/a.png"}
+            << Links{{a + "/Theme", "sys/target/Theme"}} << true
+            << "unfold " + dst + "/Theme\nadd " + dst + "/Theme/a.png -> " + a + "/Theme/a.png\n"
+            << 0;
+        QTest::newRow("one linked elsewhere")
+            << Names{"a"} << Names{"apps/a/entries/help/Theme/a.png", "elsewhere/Theme/other.png"}
+            << Links{{"$B/elsewhere/Theme", "sys/target/Theme"}} << true
+            << "unfold " + dst + "/Theme\nadd " + dst + "/Theme/a.png -> " + a + "/Theme/a.png\n"
+            << 0;
+        QTest::newRow("an entry there that links to a directory")
+            << Names{"a"} << Names{"elsewhere/Theme/other.png"}
+            << Links{{"$B/elsewhere/Theme", "apps/a/entries/help/Theme"}} << true << QByteArray()
+            << 1;
+    }
+
+    void plansTheSteps()
+    {
+        QFETCH(QList<QByteArray>, apps);
+        QFETCH(QList<QByteArray>, files);
+        QFETCH(Links, links);
+        QFETCH(bool, real);
+        QFETCH(QByteArray, steps);
+        QFETCH(int, failures);
+        const QByteArray base = m_src.left(m_src.lastIndexOf('/'));
+        for (const QByteArray &file : files)
+            writeFile(base + "/" + file);
+        for (const auto &link : links)
+            makeLink(QByteArray(link.first).replace("$B", base), base + "/" + link.second);
+        makeDir(m_dst);
+        const auto before = snapshot(base);
+        MessageLog log;
+        const Plan plan = linkRun(apps, RunMode::DryRun, real ? Subdirs::Real : Subdirs::Folded);
+        QCOMPARE(describePlan(plan), steps.replace("$B", base));
+        QCOMPARE(log.lines().size(), failures);
+        QCOMPARE(snapshot(base), before);
+        // The run makes what was planned.
+        linkRun(apps, RunMode::Apply, real ? Subdirs::Real : Subdirs::Folded);
+        QVERIFY(linkRun(apps, RunMode::DryRun, real ? Subdirs::Real : Subdirs::Folded).isEmpty());
     }
 
     void replacesLinksOfOthers_data()
