@@ -58,6 +58,29 @@ Step unfoldStep(const QByteArray &dst, const QByteArray &was, const QByteArray &
     return step;
 }
 
+// Where dst is no link: what it is, a missing one made by step (then made).
+// False for a link.
+bool planUnlessLink(const PlannedTree::Entry &found, const Step &step, Outcome made, RunState &run,
+                    Outcome *outcome)
+{
+    switch (found.type) {
+    case Type::Missing:
+        run.plan(step);
+        *outcome = made;
+        return true;
+    case Type::Directory:
+        *outcome = Outcome::Directory;
+        return true;
+    case Type::File:
+    case Type::Special:
+        *outcome = Outcome::Occupied;
+        return true;
+    case Type::Link:
+        break;
+    }
+    return false;
+}
+
 bool leadsToDirectory(const WalkEntry &entry)
 {
     struct stat st = {};
@@ -73,21 +96,11 @@ Outcome planRealDirectory(const WalkEntry &entry, const QByteArray &src, const Q
         return Outcome::Failed;
     const PlannedTree &tree = run.tree();
     const PlannedTree::Entry found = tree.entryAt(dst);
-    switch (found.type) {
-    case Type::Missing: {
-        Step step = linkStep(Step::Kind::MakeDir, dst, QByteArray());
-        step.entry = src;
-        run.plan(step);
-        return Outcome::Directory;
-    }
-    case Type::Directory:
-        return Outcome::Directory;
-    case Type::File:
-    case Type::Special:
-        return Outcome::Occupied;
-    case Type::Link:
-        break;
-    }
+    Step make = linkStep(Step::Kind::MakeDir, dst, QByteArray());
+    make.entry = src;
+    Outcome outcome = Outcome::Directory;
+    if (planUnlessLink(found, make, Outcome::Directory, run, &outcome))
+        return outcome;
     // The entries of an application's directory stay; a link to anything
     // else gives way to the entries of this one.
     const QByteArray current = resolveLinkContent(dst, found.link);
@@ -102,18 +115,9 @@ Outcome planEntry(const WalkEntry &entry, const QByteArray &src, const QByteArra
 {
     const PlannedTree &tree = run.tree();
     const PlannedTree::Entry found = tree.entryAt(dst);
-    switch (found.type) {
-    case Type::Missing:
-        run.plan(linkStep(Step::Kind::Add, dst, src));
-        return Outcome::Link;
-    case Type::Directory:
-        return Outcome::Directory;
-    case Type::File:
-    case Type::Special:
-        return Outcome::Occupied;
-    case Type::Link:
-        break;
-    }
+    Outcome outcome = Outcome::Link;
+    if (planUnlessLink(found, linkStep(Step::Kind::Add, dst, src), Outcome::Link, run, &outcome))
+        return outcome;
     const QByteArray current = resolveLinkContent(dst, found.link);
     if (current == src)
         return Outcome::Link;
