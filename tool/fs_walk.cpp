@@ -21,12 +21,12 @@ constexpr int kOpenDir = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 
 QByteArray WalkEntry::relPath() const
 {
-    return m_dirRelPath->isEmpty() ? QByteArray(name) : *m_dirRelPath + '/' + name;
+    return dirRelPath->isEmpty() ? QByteArray(name) : *dirRelPath + '/' + name;
 }
 
 QByteArray WalkEntry::path() const
 {
-    return joinPath(*m_root, relPath());
+    return joinPath(*root, relPath());
 }
 
 bool isFileOrDirectory(const WalkEntry &entry)
@@ -132,8 +132,8 @@ bool TreeWalker::next()
             type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISLNK(st.st_mode) ? DT_LNK : DT_REG;
         }
         const bool temporary = name[0] == '.'; // no other dot name is listed
-        m_entry.m_root = &m_root;
-        m_entry.m_dirRelPath = &level.relPath;
+        m_entry.root = &m_root;
+        m_entry.dirRelPath = &level.relPath;
         m_entry.dirFd = m_fd;
         m_entry.name = name;
         m_entry.isDir = type == DT_DIR;

@@ -20,13 +20,12 @@ struct WalkEntry
     bool isSymLink = false;     // the entry itself is a symbolic link
     bool isTemporary = false;   // one of the linker's temporary names
 
+    // Set by the walker, from which the paths are made.
+    const QByteArray *root = nullptr;
+    const QByteArray *dirRelPath = nullptr; // of the entry's directory
+
     QByteArray relPath() const; // path below the walked root
     QByteArray path() const;    // root joined with relPath
-
-private:
-    friend class TreeWalker;
-    const QByteArray *m_root = nullptr;
-    const QByteArray *m_dirRelPath = nullptr; // of the entry's directory
 };
 
 // Whether the entry is a file or a directory, a symbolic link counting as what

@@ -19,8 +19,10 @@ Plan runEntriesLinker(RunMode mode, const std::function<void()> &refreshCaches)
     cleanLink(run);
     run.apps() = runApps(enumAppInfoList(), run.table());
     RunApps &apps = run.apps();
-    for (apps.current = 0; apps.current < apps.apps().size(); ++apps.current)
-        linkAppEntries(apps.apps().at(apps.current), run);
+    for (qsizetype i = 0; i < apps.apps().size(); ++i) {
+        apps.setCurrent(i);
+        linkAppEntries(apps.apps().at(i), run);
+    }
     linkIsolatedIcons(run);
     if (mode == RunMode::Apply && refreshCaches)
         refreshCaches();

@@ -28,7 +28,8 @@ int main(int argc, char *argv[])
     const Plan plan = runEntriesLinker(dry ? RunMode::DryRun : RunMode::Apply, updateSystemCaches);
     if (dry) {
         const QByteArray lines = describePlan(plan);
-        std::fwrite(lines.constData(), 1, size_t(lines.size()), stdout);
+        if (std::fwrite(lines.constData(), 1, size_t(lines.size()), stdout) != size_t(lines.size()))
+            return 1; // the changes could not be told
     }
     return 0;
 }

@@ -49,8 +49,8 @@ bool RunApps::isPlaced(const QByteArray &link, const QByteArray &dst, Among amon
         if (found == m_byRoot.constEnd())
             continue;
         for (const qsizetype position : *found) {
-            if ((among == Among::Others && position == current) ||
-                (among == Among::Later && position <= current))
+            if ((among == Among::Others && position == m_current) ||
+                (among == Among::Later && position <= m_current))
                 continue;
             for (const AppRow &row : m_apps.at(position).rows) {
                 if (showsAs(row, link, dst))

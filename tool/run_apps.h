@@ -34,7 +34,9 @@ public:
     void add(const RunApp &app);
     const QList<RunApp> &apps() const { return m_apps; }
 
-    qsizetype current = -1;
+    // The application being linked.
+    qsizetype current() const { return m_current; }
+    void setCurrent(qsizetype position) { m_current = position; }
 
     // Whether link (a link's target) is what an application of the run, other
     // than the current one, links as dst: the file or directory of one of its
@@ -50,5 +52,6 @@ private:
     bool isPlaced(const QByteArray &link, const QByteArray &dst, Among among) const;
 
     QList<RunApp> m_apps;
+    qsizetype m_current = -1;
     QHash<QByteArray, QList<qsizetype>> m_byRoot; // entries root -> positions
 };

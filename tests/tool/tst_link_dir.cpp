@@ -49,9 +49,10 @@ private:
         RunState run(mode, QByteArray());
         for (const QByteArray &app : apps)
             run.apps().add({entriesRoot(app), {{entriesRoot(app) + "/help", m_dst, subdirs}}});
-        RunApps &runApps = run.apps();
-        for (runApps.current = 0; runApps.current < apps.size(); ++runApps.current)
-            linkDir(runApps.apps().at(runApps.current).rows.first().source, m_dst, subdirs, run);
+        for (qsizetype i = 0; i < apps.size(); ++i) {
+            run.apps().setCurrent(i);
+            linkDir(run.apps().apps().at(i).rows.first().source, m_dst, subdirs, run);
+        }
         return run.plan();
     }
 
