@@ -3,55 +3,17 @@
 
 #include "app_entries.h"
 
+#include "fs_path.h"
 #include "link_dir.h"
-#include "multiarch.h"
 #include "path_component.h"
 
 #include <QDebug>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonParseError>
 
 namespace {
-
-const QString kAppsRoot = QStringLiteral("/opt/apps");
-
-struct LinkRow
-{
-    const char *source;
-    const char *target;
-};
-
-// Entries that are always linked; a target without a slash lives in /usr/share.
-constexpr LinkRow kSharedRows[] = {
-    {"GConf", "GConf"},
-    {"applications", "applications"},
-    {"doc", "doc"},
-    {"fcitx", "fcitx"},
-    {"fonts/files", "fonts"},
-    {"fonts/conf", "/etc/fonts/conf.d"},
-    {"glib-2.0", "glib-2.0"},
-    {"help", "help"},
-    {"icons", "icons"},
-    {"locale", "locale"},
-    {"mime", "mime"},
-    {"polkit", "polkit-1"},
-    {"services", "dbus-1/services"},
-};
-
-// Entries linked only with the autostart permission, and only where the
-// application has a plugins directory.
-constexpr char kAutostart[] = "autostart";
-constexpr char kFcitxPlugins[] = "plugins/fcitx";
-constexpr char kBrowserPlugins[] = "plugins/browser";
-
-QString entriesRoot(const QJsonObject &info)
-{
-    return kAppsRoot + QLatin1Char('/') + info.value(QLatin1String("appid")).toString() +
-           QLatin1String("/entries");
-}
 
 bool mayAutostart(const QJsonObject &info)
 {
@@ -61,12 +23,25 @@ bool mayAutostart(const QJsonObject &info)
         .toBool(false);
 }
 
+bool applies(const LinkRow &row, const QJsonObject &info, const QByteArray &entriesRoot)
+{
+    switch (row.condition) {
+    case RowCondition::Always:
+        return true;
+    case RowCondition::Autostart:
+        return mayAutostart(info);
+    case RowCondition::Plugins:
+        return existsFollowingLinks(entriesRoot + "/plugins");
+    }
+    return false;
+}
+
 } // namespace
 
 QList<QJsonObject> enumAppInfoList()
 {
     QList<QJsonObject> infos;
-    const QDir appsDir(kAppsRoot);
+    const QDir appsDir(QString::fromLatin1(kAppsRoot));
     for (const QString &name : appsDir.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
         const QString infoPath = QDir(appsDir.filePath(name)).filePath(QStringLiteral("info"));
         QFile file(infoPath);
@@ -93,42 +68,25 @@ QList<QJsonObject> enumAppInfoList()
     return infos;
 }
 
-RunApps runApps(const QList<QJsonObject> &infos)
+RunApps runApps(const QList<QJsonObject> &infos, const QList<LinkRow> &table)
 {
     RunApps run;
     for (const QJsonObject &info : infos) {
-        RunApp app{QFile::encodeName(entriesRoot(info)), {}};
-        const auto add = [&](const char *sub) {
-            app.linkedDirs.append(app.entriesRoot + '/' + sub);
-        };
-        if (mayAutostart(info))
-            add(kAutostart);
-        for (const LinkRow &row : kSharedRows)
-            add(row.source);
-        // Without a plugins directory nothing exists below these to be linked.
-        for (const char *sub : {kFcitxPlugins, kBrowserPlugins})
-            add(sub);
-        run.apps.append(app);
+        RunApp app;
+        app.entriesRoot = QByteArray(kAppsRoot) + '/' +
+                          QFile::encodeName(info.value(QLatin1String("appid")).toString()) +
+                          "/entries";
+        for (const LinkRow &row : table) {
+            if (applies(row, info, app.entriesRoot))
+                app.rows.append({app.entriesRoot + '/' + row.source, row.target, row.subdirs});
+        }
+        run.add(app);
     }
     return run;
 }
 
-void linkAppEntries(const QJsonObject &info, const RunApps &run)
+void linkAppEntries(const RunApp &app, RunState &run)
 {
-    const QString root = entriesRoot(info);
-    const auto source = [&](const char *sub) { return root + QLatin1Char('/') + sub; };
-
-    if (mayAutostart(info))
-        linkDir(source(kAutostart), QStringLiteral("/etc/xdg/autostart"), run);
-
-    const QDir share(QStringLiteral("/usr/share"));
-    for (const LinkRow &row : kSharedRows)
-        linkDir(source(row.source), share.filePath(QString::fromLatin1(row.target)), run);
-
-    if (QFileInfo::exists(source("plugins"))) {
-        const QString triplet = getMultiarchTriplet();
-        linkDir(source(kFcitxPlugins),
-                QLatin1String("/usr/lib/") + triplet + QLatin1String("/fcitx"), run);
-        linkDir(source(kBrowserPlugins), QStringLiteral("/usr/lib/mozilla/plugins"), run);
-    }
+    for (const AppRow &row : app.rows)
+        linkDir(row.source, row.target, row.subdirs, run);
 }

@@ -3,20 +3,21 @@
 
 #pragma once
 
+#include "link_table.h"
 #include "run_apps.h"
+#include "run_state.h"
 
 #include <QJsonObject>
 #include <QList>
-#include <QString>
 
 // The info objects of the applications installed under /opt/apps, in the
 // case-insensitive order of their directory names.
 QList<QJsonObject> enumAppInfoList();
 
-// The run over these applications, none of them being linked yet.
-RunApps runApps(const QList<QJsonObject> &infos);
+// The applications of a run over these infos, each with the rows of the link
+// table that apply to it.
+RunApps runApps(const QList<QJsonObject> &infos, const QList<LinkRow> &table);
 
-// Links the entries of one application, the current one of run, into the
+// Links the entries of one application, the current one of the run, into the
 // system directories.
-void linkAppEntries(const QJsonObject &info, const RunApps &run);
-
+void linkAppEntries(const RunApp &app, RunState &run);

@@ -5,18 +5,14 @@
 
 #include "fs_path.h"
 #include "fs_walk.h"
-#include "multiarch.h"
-#include "temporary.h"
-#include "trusted_target.h"
 
 #include <QDebug>
-#include <QDir>
 #include <QFile>
+#include <QString>
 
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -31,41 +27,32 @@ bool isDangling(const WalkEntry &entry)
 
 } // namespace
 
-QList<QByteArray> removeDeadLinks(const QByteArray &dir)
+void planDeadLinkRemoval(const QByteArray &dir, RunState &run)
 {
-    QList<QByteArray> failed;
     for (TreeWalker walker(absoluteCleanPath(dir), TreeWalker::Recursive,
                            TreeWalker::ListTemporaries);
          walker.next();) {
         const WalkEntry &entry = walker.entry();
         // Only one run at a time, so a temporary met here is an interrupted run's.
-        if (entry.isTemporary) {
-            if (!removeTemporary(entry.dirFd, entry.name))
-                failed.append(entry.path);
-        } else if (entry.isSymLink && isDangling(entry) &&
-                   unlinkat(entry.dirFd, entry.name, 0) != 0) {
-            failed.append(entry.path);
+        if (entry.isTemporary || (entry.isSymLink && isDangling(entry))) {
+            Step step;
+            step.kind = Step::Kind::Remove;
+            step.path = entry.path();
+            run.plan(step);
         }
     }
-    return failed;
 }
 
-void cleanLink()
+void cleanLink(RunState &run)
 {
-    const auto scan = [](const QString &dir) {
+    const auto scan = [&run](const QString &dir) {
         // Links elsewhere are not the linker's to clean.
-        if (!isTrustedTarget(QFile::encodeName(dir)))
+        if (!run.isTrusted(QFile::encodeName(dir)))
             return;
-        for (const QByteArray &path : removeDeadLinks(QFile::encodeName(dir)))
-            qDebug() << "remove dead link failed:" << QFile::decodeName(path);
+        planDeadLinkRemoval(QFile::encodeName(dir), run);
+        for (const Step &step : run.makePlanned())
+            qDebug() << "remove dead link failed:" << QFile::decodeName(step.path);
     };
-
-    const QDir share(QStringLiteral("/usr/share"));
-    for (const char *name : {"GConf", "applications", "dbus-1/services", "doc", "fcitx", "fonts",
-                             "glib-2.0", "help", "icons", "locale", "mime", "polkit-1"})
-        scan(share.filePath(QString::fromLatin1(name)));
-    scan(QStringLiteral("/etc/fonts/conf.d"));
-    scan(QStringLiteral("/etc/xdg/autostart"));
-    scan(QStringLiteral("/usr/lib/mozilla/plugins"));
-    scan(QLatin1String("/usr/lib/") + getMultiarchTriplet() + QLatin1String("/fcitx"));
+    for (const LinkRow &row : run.table())
+        scan(QFile::decodeName(row.target));
 }

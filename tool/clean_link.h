@@ -3,14 +3,16 @@
 
 #pragma once
 
+#include "run_state.h"
+
 #include <QByteArray>
-#include <QList>
 
-// Removes every dangling symbolic link from the directories the linker writes to.
-void cleanLink();
+// Removes every dangling symbolic link from the target directories of the
+// link table, one directory after the other, logging each it could not
+// remove.
+void cleanLink(RunState &run);
 
-// Removes the dangling symbolic links below dir (not descending into links or
-// into directories whose names begin with a dot), and what an interrupted run
-// left under the linker's temporary names; returns the paths whose removal
-// failed.
-QList<QByteArray> removeDeadLinks(const QByteArray &dir);
+// Plans the removal of the dangling symbolic links below dir (not descending
+// into links or into directories whose names begin with a dot), and of what
+// an interrupted run left under the linker's temporary names.
+void planDeadLinkRemoval(const QByteArray &dir, RunState &run);

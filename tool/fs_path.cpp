@@ -9,8 +9,29 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace {
+
+// Whether path is absolute and already free of ".", ".." and repeated or
+// trailing slashes, as nearly every path the linker meets is.
+bool isClean(const QByteArray &path)
+{
+    if (!path.startsWith('/') || (path.size() > 1 && path.endsWith('/')))
+        return false;
+    for (qsizetype at = path.indexOf('/'); at != -1; at = path.indexOf('/', at + 1)) {
+        const char *name = path.constData() + at + 1;
+        if (name[0] == '/' || (name[0] == '.' && (name[1] == '/' || name[1] == '\0')) ||
+            (name[0] == '.' && name[1] == '.' && (name[2] == '/' || name[2] == '\0')))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 QByteArray absoluteCleanPath(const QByteArray &path)
 {
+    if (isClean(path))
+        return path;
     QByteArray full = path;
     if (!full.startsWith('/')) {
         char cwd[PATH_MAX];
@@ -41,6 +62,19 @@ QByteArray parentPath(const QByteArray &path)
     return path.left(slash);
 }
 
+QByteArray baseName(const QByteArray &path)
+{
+    return path.mid(path.lastIndexOf('/') + 1);
+}
+
+bool isAtOrBelow(const QByteArray &path, const QByteArray &dir)
+{
+    if (dir == "/")
+        return path.startsWith('/');
+    return !dir.isEmpty() && path.startsWith(dir) &&
+           (path.size() == dir.size() || path.at(dir.size()) == '/');
+}
+
 QByteArray joinPath(const QByteArray &dir, const QByteArray &rel)
 {
     if (dir.endsWith('/'))
@@ -50,14 +84,24 @@ QByteArray joinPath(const QByteArray &dir, const QByteArray &rel)
 
 QByteArray absoluteLinkTarget(const QByteArray &linkPath)
 {
+    const QByteArray content = readLinkContent(linkPath);
+    return content.isEmpty() ? QByteArray() : resolveLinkContent(linkPath, content);
+}
+
+QByteArray resolveLinkContent(const QByteArray &linkPath, const QByteArray &content)
+{
+    if (content.startsWith('/'))
+        return absoluteCleanPath(content);
+    return absoluteCleanPath(joinPath(parentPath(linkPath), content));
+}
+
+QByteArray readLinkContent(const QByteArray &linkPath)
+{
     char buffer[PATH_MAX];
     const ssize_t length = readlink(linkPath.constData(), buffer, sizeof buffer);
     if (length <= 0 || length == ssize_t(sizeof buffer))
         return QByteArray();
-    const QByteArray content(buffer, length);
-    if (content.startsWith('/'))
-        return absoluteCleanPath(content);
-    return absoluteCleanPath(joinPath(parentPath(linkPath), content));
+    return QByteArray(buffer, length);
 }
 
 bool existsFollowingLinks(const QByteArray &path)

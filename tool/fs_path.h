@@ -15,12 +15,26 @@ QByteArray absoluteCleanPath(const QByteArray &path);
 // Directory part of path ("/a/b" gives "/a", "/a" gives "/").
 QByteArray parentPath(const QByteArray &path);
 
+// The last name of path ("/a/b" gives "b").
+QByteArray baseName(const QByteArray &path);
+
+// Whether path is dir itself or lies below it, by their names alone.
+bool isAtOrBelow(const QByteArray &path, const QByteArray &dir);
+
 // Joins a directory path and a relative path with one slash.
 QByteArray joinPath(const QByteArray &dir, const QByteArray &rel);
 
 // Content of the symbolic link at linkPath, made absolute against the link's
 // directory and normalised (one level of link). Empty when it is no link.
 QByteArray absoluteLinkTarget(const QByteArray &linkPath);
+
+// A link content found at linkPath, made absolute against
+// the link's directory and normalised.
+QByteArray resolveLinkContent(const QByteArray &linkPath, const QByteArray &content);
+
+// The content of the symbolic link at linkPath, as stored; empty when it is
+// no link.
+QByteArray readLinkContent(const QByteArray &linkPath);
 
 // Whether something exists at path when symbolic links are followed.
 bool existsFollowingLinks(const QByteArray &path);

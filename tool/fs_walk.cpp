@@ -19,6 +19,16 @@ constexpr int kOpenDir = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 
 } // namespace
 
+QByteArray WalkEntry::relPath() const
+{
+    return dirRelPath->isEmpty() ? QByteArray(name) : *dirRelPath + '/' + name;
+}
+
+QByteArray WalkEntry::path() const
+{
+    return joinPath(*root, relPath());
+}
+
 bool isFileOrDirectory(const WalkEntry &entry)
 {
     if (entry.isDir)
@@ -94,7 +104,7 @@ bool TreeWalker::next()
         }
         const int fd = parent.ino != 0 ? openat(m_fd, m_entry.name, kOpenDir | O_NOFOLLOW) : -1;
         Level level;
-        level.relPath = m_entry.relPath;
+        level.relPath = m_entry.relPath();
         if (fd >= 0 && readNames(fd, &level)) {
             close(m_fd);
             m_fd = fd;
@@ -122,8 +132,8 @@ bool TreeWalker::next()
             type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISLNK(st.st_mode) ? DT_LNK : DT_REG;
         }
         const bool temporary = name[0] == '.'; // no other dot name is listed
-        m_entry.relPath = level.relPath.isEmpty() ? QByteArray(name) : level.relPath + '/' + name;
-        m_entry.path = joinPath(m_root, m_entry.relPath);
+        m_entry.root = &m_root;
+        m_entry.dirRelPath = &level.relPath;
         m_entry.dirFd = m_fd;
         m_entry.name = name;
         m_entry.isDir = type == DT_DIR;

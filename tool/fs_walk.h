@@ -10,15 +10,22 @@
 
 // One entry met by TreeWalker. The *at() pair (dirFd, name) addresses the entry
 // relative to its open parent directory, which avoids re-resolving long paths.
+// Its paths are made only when asked for: most entries of a large tree need
+// none.
 struct WalkEntry
 {
-    QByteArray path;            // root joined with relPath
-    QByteArray relPath;         // path below the walked root
     int dirFd = -1;             // open descriptor of the entry's directory
     const char *name = nullptr; // the entry's own name
     bool isDir = false;         // a real directory (never a symbolic link)
     bool isSymLink = false;     // the entry itself is a symbolic link
     bool isTemporary = false;   // one of the linker's temporary names
+
+    // Set by the walker, from which the paths are made.
+    const QByteArray *root = nullptr;
+    const QByteArray *dirRelPath = nullptr; // of the entry's directory
+
+    QByteArray relPath() const; // path below the walked root
+    QByteArray path() const;    // root joined with relPath
 };
 
 // Whether the entry is a file or a directory, a symbolic link counting as what

@@ -3,16 +3,23 @@
 
 #pragma once
 
-#include "run_apps.h"
+#include "link_table.h"
+#include "run_state.h"
 
-#include <QString>
+#include <QByteArray>
 
 // Mirrors the tree below source into target by absolute symbolic links: one
 // link for each file or directory the target lacks, descending only where the
-// target has a real directory of its own.
+// target has a real directory of its own. With Subdirs::Real, a directory
+// directly below target is never a link: the run makes it, or unfolds a link
+// found there, and links the entries inside; an entry there that is itself a
+// link to a directory is not linked.
 //
 // Where two applications of the run ship the same path, the one enumerated
 // later wins, and a link it placed is left as it is. Where both ship a
 // directory the target lacks, the other's directory link is unfolded into a
 // real directory so that the entries of both are linked inside it.
-void linkDir(const QString &source, const QString &target, const RunApps &run);
+//
+// Plans its steps in run, then makes them (unless the run is dry), logging
+// each link that could not be made.
+void linkDir(const QByteArray &source, const QByteArray &target, Subdirs subdirs, RunState &run);

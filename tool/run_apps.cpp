@@ -3,31 +3,60 @@
 
 #include "run_apps.h"
 
-#include <algorithm>
+#include "fs_path.h"
 
 namespace {
 
-bool isInside(const QByteArray &path, const QByteArray &dir)
+// Whether row shows link as dst.
+bool showsAs(const AppRow &row, const QByteArray &link, const QByteArray &dst)
 {
-    return path.size() > dir.size() && path.startsWith(dir) && path.at(dir.size()) == '/';
+    if (!isAtOrBelow(link, row.source))
+        return false;
+    const qsizetype rest = link.size() - row.source.size();
+    return dst.size() == row.target.size() + rest && dst.startsWith(row.target) &&
+           dst.endsWith(QByteArrayView(link).last(rest));
 }
 
 } // namespace
 
-bool RunApp::links(const QByteArray &path) const
+void RunApps::add(const RunApp &app)
 {
-    return isInside(path, entriesRoot) &&
-           std::any_of(linkedDirs.begin(), linkedDirs.end(),
-                       [&](const QByteArray &dir) { return isInside(path, dir); });
+    m_byRoot[app.entriesRoot].append(m_apps.size());
+    m_apps.append(app);
 }
 
-bool RunApps::isAppAfter(const QByteArray &path, qsizetype position) const
+bool RunApps::isPlacedByOther(const QByteArray &link, const QByteArray &dst) const
 {
-    if (current >= 0 && current < apps.size() && apps.at(current).links(path))
-        return false; // the current application's own
-    for (qsizetype i = position + 1; i < apps.size(); ++i) {
-        if (i != current && apps.at(i).links(path))
-            return true;
+    return isPlaced(link, dst, Among::Others);
+}
+
+bool RunApps::isPlacedByLater(const QByteArray &link, const QByteArray &dst) const
+{
+    return isPlaced(link, dst, Among::Later);
+}
+
+bool RunApps::isPlacedByAny(const QByteArray &link, const QByteArray &dst) const
+{
+    return isPlaced(link, dst, Among::All);
+}
+
+bool RunApps::isPlaced(const QByteArray &link, const QByteArray &dst, Among among) const
+{
+    // The entries roots above link, found by name.
+    for (qsizetype slash = link.indexOf('/', 1); slash != -1;
+         slash = link.indexOf('/', slash + 1)) {
+        const auto found = m_byRoot.constFind(QByteArray::fromRawData(link.constData(), slash));
+        if (found == m_byRoot.constEnd())
+            continue;
+        for (const qsizetype position : *found) {
+            if ((among == Among::Others && position == m_current) ||
+                (among == Among::Later && position <= m_current))
+                continue;
+            for (const AppRow &row : m_apps.at(position).rows) {
+                if (showsAs(row, link, dst))
+                    return true;
+            }
+        }
     }
     return false;
 }

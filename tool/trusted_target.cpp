@@ -4,6 +4,7 @@
 #include "trusted_target.h"
 
 #include "fs_path.h"
+#include "link_table.h"
 
 #include <limits.h>
 #include <stdlib.h>
@@ -11,18 +12,10 @@
 
 namespace {
 
-const QByteArray kAppsRoot = QByteArrayLiteral("/opt/apps");
-
 QByteArray realPath(const QByteArray &path)
 {
     char buffer[PATH_MAX];
     return realpath(path.constData(), buffer) ? QByteArray(buffer) : QByteArray();
-}
-
-bool isAtOrBelow(const QByteArray &path, const QByteArray &dir)
-{
-    return !dir.isEmpty() && path.startsWith(dir) &&
-           (path.size() == dir.size() || path.at(dir.size()) == '/');
 }
 
 // Only root may change the directory: owned by root, written by no other

@@ -3,15 +3,21 @@
 
 #pragma once
 
-#include <QByteArray>
+#include "plan.h"
 
-// Replaces the symbolic link dst, which points at the directory target, with a
-// real directory that holds a link for each file or directory of target (names
-// beginning with a dot left out), the links linkDir would have made there, so
-// that more entries can be linked beside them.
+#include <QByteArray>
+#include <QList>
+
+// Replaces the symbolic link dst, whose content is was, with a real directory
+// that holds the links inside (each one's path lies directly in dst), so that
+// more entries can be linked beside them.
 //
 // The directory is built under a temporary name beside dst and exchanged with
-// the link in one step, so dst never goes missing, and the temporary name is
-// gone afterwards. Returns false, with dst still the old link, when that
-// cannot be done.
-bool unfoldDirLink(const QByteArray &dst, const QByteArray &target);
+// the link in one step (renameat2 with RENAME_EXCHANGE), so dst never goes
+// missing, and the temporary name is gone afterwards. A file system that
+// refuses the exchange gets the link removed and the directory renamed into
+// its place instead, which is logged: killed between the two, the run leaves
+// dst missing and the finished directory under its temporary name, which the
+// next run's cleanup removes before it links dst again. Returns false, with
+// dst still the old link, when none of this can be done.
+bool unfoldDirLink(const QByteArray &dst, const QByteArray &was, const QList<PlannedLink> &inside);

@@ -3,6 +3,9 @@
 
 #include "input_tree.h"
 
+#include "fs_path.h"
+#include "link_table.h"
+
 #include <climits>
 #include <cstdlib>
 #include <fcntl.h>
@@ -13,7 +16,6 @@
 
 namespace {
 
-const QByteArray kAppsRoot = "/opt/apps";
 const QByteArray kSystemPrefix = "system-";
 
 bool isCleanRelative(const QByteArray &path)
@@ -24,9 +26,9 @@ bool isCleanRelative(const QByteArray &path)
     });
 }
 
-// Makes the missing directories above path, and fails where a name on the
-// way is a symbolic link or anything else but a directory.
-bool makeParents(const QByteArray &path)
+// Makes the missing directories above path, adding each to made, and fails
+// where a name on the way is a symbolic link or anything else but a directory.
+bool makeParents(const QByteArray &path, QList<QByteArray> *made)
 {
     for (qsizetype slash = path.indexOf('/', 1); slash != -1;
          slash = path.indexOf('/', slash + 1)) {
@@ -37,6 +39,8 @@ bool makeParents(const QByteArray &path)
                 return false;
         } else if (mkdir(dir.constData(), 0755) != 0) {
             return false;
+        } else {
+            made->append(dir);
         }
     }
     return true;
@@ -53,10 +57,12 @@ bool makeFile(const QByteArray &path, const QByteArray &content)
     return written;
 }
 
-// Makes one entry of kind (without its "system-" prefix) at path.
-bool makeEntry(const QByteArray &kind, const QByteArray &path, const QByteArray &rest)
+// Makes one entry of kind (without its "system-" prefix) at path, and the
+// directories above it, which it adds to made.
+bool makeEntry(const QByteArray &kind, const QByteArray &path, const QByteArray &rest,
+               QList<QByteArray> *made)
 {
-    if (!makeParents(path))
+    if (!makeParents(path, made))
         return false;
     if (kind == "dir")
         return mkdir(path.constData(), 0755) == 0;
@@ -74,12 +80,12 @@ QByteArray placeOf(const QByteArray &kind, bool system, const QByteArray &path,
                    const QList<QByteArray> &targetDirs)
 {
     if (!system)
-        return isCleanRelative(path) ? kAppsRoot + '/' + path : QByteArray();
+        return isCleanRelative(path) ? QByteArray(kAppsRoot) + '/' + path : QByteArray();
     if (!path.startsWith('/') || !isCleanRelative(path.mid(1)))
         return QByteArray();
     // A target directory itself may only be made as a directory.
     const bool fits = std::any_of(targetDirs.begin(), targetDirs.end(), [&](const QByteArray &dir) {
-        return isBelow(path, dir) || (path == dir && kind == "dir");
+        return isAtOrBelow(path, dir) && (path != dir || kind == "dir");
     });
     return fits ? path : QByteArray();
 }
@@ -93,17 +99,11 @@ bool leadsToForeignDirectory(const QByteArray &path, const QList<QByteArray> &ro
     if (!realpath(path.constData(), resolved) || stat(resolved, &st) != 0 || !S_ISDIR(st.st_mode))
         return false;
     const QByteArray target(resolved);
-    return std::none_of(roots.begin(), roots.end(), [&](const QByteArray &root) {
-        return target == root || isBelow(target, root);
-    });
+    return std::none_of(roots.begin(), roots.end(),
+                        [&](const QByteArray &root) { return isAtOrBelow(target, root); });
 }
 
 } // namespace
-
-bool isBelow(const QByteArray &path, const QByteArray &dir)
-{
-    return path.size() > dir.size() && path.startsWith(dir) && path.at(dir.size()) == '/';
-}
 
 QMap<QByteArray, QByteArray> layOutInput(const QByteArray &input,
                                          const QList<QByteArray> &targetDirs,
@@ -122,7 +122,13 @@ QMap<QByteArray, QByteArray> layOutInput(const QByteArray &input,
         if (system)
             kind.remove(0, kSystemPrefix.size());
         const QByteArray path = placeOf(kind, system, words.at(1), targetDirs);
-        if (path.isEmpty() || !makeEntry(kind, path, rest))
+        QList<QByteArray> made;
+        const bool placed = !path.isEmpty() && makeEntry(kind, path, rest, &made);
+        if (system) {
+            for (const QByteArray &dir : made)
+                planted.insert(dir, "dir");
+        }
+        if (!placed)
             continue;
         if (kind == "link")
             links.append(path);

@@ -31,11 +31,8 @@
 // machine's own tree through it, as large as the machine is, and learn
 // nothing there that a small tree does not show.
 //
-// Returns the system entries it left, each described as TreeUtil::snapshot
-// describes it.
+// Returns the system entries it left, the directories it made above them
+// included, each described as TreeUtil::snapshot describes it.
 QMap<QByteArray, QByteArray> layOutInput(const QByteArray &input,
                                          const QList<QByteArray> &targetDirs,
                                          const QList<QByteArray> &ownRoots);
-
-// Whether path lies strictly below dir.
-bool isBelow(const QByteArray &path, const QByteArray &dir);

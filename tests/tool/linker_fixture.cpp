@@ -49,11 +49,38 @@ QByteArray contentOf(const QByteArray &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
 }
 
+QProcessEnvironment withRenameFaults(const QByteArray &killAt, bool refuseExchange)
+{
+    QProcessEnvironment env = linkerEnvironment();
+    env.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral(RENAME_FAULTS_PATH));
+    if (!killAt.isEmpty())
+        env.insert(QStringLiteral("LINKER_KILL_AT"), QFile::decodeName(killAt));
+    if (refuseExchange)
+        env.insert(QStringLiteral("LINKER_REFUSE_EXCHANGE"), QStringLiteral("1"));
+    // Under AddressSanitizer the preloaded shim comes before its runtime.
+    env.insert(QStringLiteral("ASAN_OPTIONS"), env.value(QStringLiteral("ASAN_OPTIONS")) +
+                                                   QStringLiteral(":verify_asan_link_order=0"));
+    return env;
+}
+
 QStringList sortedLines(const QByteArray &output)
 {
     QStringList result = QString::fromUtf8(output).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     result.sort();
     return result;
+}
+
+LinkerOutput runLinkerWith(const QStringList &arguments, const QProcessEnvironment &env)
+{
+    QProcess process;
+    process.setProcessEnvironment(env.isEmpty() ? linkerEnvironment() : env);
+    process.start(QStringLiteral(LINKER_PATH), arguments);
+    LinkerOutput output;
+    if (process.waitForFinished(300000) && process.exitStatus() == QProcess::NormalExit)
+        output.exitCode = process.exitCode();
+    output.standardOutput = process.readAllStandardOutput();
+    output.standardError = process.readAllStandardError();
+    return output;
 }
 
 void LinkerTest::setUpTestCase()

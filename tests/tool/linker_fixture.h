@@ -20,7 +20,21 @@ void installApp(const QByteArray &appId, bool autostart = false);
 // two files, and have a browser plug-in each (a triplet query per application).
 void installSharingApps(const QList<QByteArray> &apps);
 QByteArray contentOf(const QByteArray &path);
+// The environment of a run whose renames have faults (see rename_faults.cpp):
+// killed at killAt unless it is empty, the exchange of a directory refused
+// where refuseExchange is set.
+QProcessEnvironment withRenameFaults(const QByteArray &killAt, bool refuseExchange = false);
 QStringList sortedLines(const QByteArray &output);
+
+// A run of the real binary with arguments, its standard output kept too.
+struct LinkerOutput
+{
+    int exitCode = -1;
+    QByteArray standardOutput;
+    QByteArray standardError;
+};
+LinkerOutput runLinkerWith(const QStringList &arguments,
+                           const QProcessEnvironment &env = QProcessEnvironment());
 
 // A test object whose tests each get a fresh sandbox laid out as a bare system.
 class LinkerTest : public QObject

@@ -14,6 +14,21 @@
 
 using namespace TreeUtil;
 
+namespace {
+
+// Plans and makes the removals in dir; the paths whose removal failed.
+QList<QByteArray> removeDeadLinks(const QByteArray &dir)
+{
+    RunState run(RunMode::Apply, QByteArray());
+    planDeadLinkRemoval(dir, run);
+    QList<QByteArray> failed;
+    for (const Step &step : run.makePlanned())
+        failed.append(step.path);
+    return failed;
+}
+
+} // namespace
+
 class TestDeadLinks : public QObject
 {
     Q_OBJECT

@@ -4,7 +4,6 @@
 // linkDir on temporary trees: folding, per-entry links, what is kept, replaced
 // and skipped, and names that need exact byte handling.
 
-#include "app_entries.h"
 #include "link_dir.h"
 #include "message_log.h"
 #include "path_component.h"
@@ -19,6 +18,8 @@
 
 using namespace TreeUtil;
 
+using Links = QList<QPair<QByteArray, QByteArray>>; // content, path
+
 class TestLinkDir : public QObject
 {
     Q_OBJECT
@@ -28,7 +29,11 @@ private:
     QByteArray m_src;
     QByteArray m_dst;
 
-    void link() { linkDir(QFile::decodeName(m_src), QFile::decodeName(m_dst), RunApps()); }
+    void link()
+    {
+        RunState run(RunMode::Apply, QByteArray());
+        linkDir(m_src, m_dst, Subdirs::Folded, run);
+    }
 
     QByteArray appsDir() const { return m_src.left(m_src.lastIndexOf('/')) + "/apps"; }
     QByteArray entriesRoot(const QByteArray &app) const
@@ -37,15 +42,18 @@ private:
     }
 
     // Links the "help" directory of each application into the target, in
-    // order, as one run over these applications does.
-    void linkRun(const QList<QByteArray> &apps)
+    // order, as one run over these applications does; returns its plan.
+    Plan linkRun(const QList<QByteArray> &apps, RunMode mode = RunMode::Apply,
+                 Subdirs subdirs = Subdirs::Folded)
     {
-        RunApps run;
+        RunState run(mode, QByteArray());
         for (const QByteArray &app : apps)
-            run.apps.append({entriesRoot(app), {entriesRoot(app) + "/help"}});
-        for (run.current = 0; run.current < apps.size(); ++run.current)
-            linkDir(QFile::decodeName(run.apps.at(run.current).linkedDirs.first()),
-                    QFile::decodeName(m_dst), run);
+            run.apps().add({entriesRoot(app), {{entriesRoot(app) + "/help", m_dst, subdirs}}});
+        for (qsizetype i = 0; i < apps.size(); ++i) {
+            run.apps().setCurrent(i);
+            linkDir(run.apps().apps().at(i).rows.first().source, m_dst, subdirs, run);
+        }
+        return run.plan();
     }
 
 private Q_SLOTS:
@@ -66,7 +74,8 @@ private Q_SLOTS:
     void missingSourceDoesNothing()
     {
         MessageLog log;
-        linkDir(QFile::decodeName(m_src + "-missing"), QFile::decodeName(m_dst), RunApps());
+        RunState run(RunMode::Apply, QByteArray());
+        linkDir(m_src + "-missing", m_dst, Subdirs::Folded, run);
         QVERIFY(!lexists(m_dst.left(m_dst.lastIndexOf('/'))));
         QVERIFY(log.lines().isEmpty());
     }
@@ -196,6 +205,87 @@ private Q_SLOTS:
         QVERIFY(log.lines().isEmpty());
     }
 
+    void plansTheSteps_data()
+    {
+        using Names = QList<QByteArray>;
+        QTest::addColumn<Names>("apps");
+        QTest::addColumn<Names>("files"); // below the base
+        QTest::addColumn<Links>("links"); // $B stands for the test's base
+        QTest::addColumn<bool>("real");   // directories directly below the target are real ones
+        QTest::addColumn<QByteArray>("steps");
+        QTest::addColumn<int>("failures");
+        const QByteArray dst = "$B/sys/target";
+        const QByteArray a = "$B/apps/a/entries/help";
+        const QByteArray b = "$B/apps/b/entries/help";
+        QTest::newRow("a directory the target lacks")
+            << Names{"a"} << Names{"apps/a/entries/help/foo/index.page"} << Links() << false
+            << "add " + dst + "/foo -> " + a + "/foo\n"
+            << 0;
+        QTest::newRow("a link to elsewhere")
+            << Names{"a"} << Names{"apps/a/entries/help/x.desktop", "elsewhere/x.desktop"}
+            << Links{{"$B/elsewhere/x.desktop", "sys/target/x.desktop"}} << false
+            << "replace " + dst + "/x.desktop -> " + a + "/x.desktop (was $B/elsewhere/x.desktop)\n"
+            << 0;
+        QTest::newRow("the later application's link")
+            << Names{"a", "b"}
+            << Names{"apps/a/entries/help/x.desktop", "apps/b/entries/help/x.desktop"}
+            << Links{{b + "/x.desktop", "sys/target/x.desktop"}} << false << QByteArray() << 0;
+        QTest::newRow("a directory two applications ship")
+            << Names{"a", "b"}
+            << Names{"apps/a/entries/help/C/a.page", "apps/b/entries/help/C/b.page"} << Links()
+            << false
+            << "add " + dst + "/C -> " + a + "/C\nunfold " + dst + "/C\nadd " + dst +
+                   "/C/a.page -> " + a + "/C/a.page\nadd " + dst + "/C/b.page -> " + b +
+                   "/C/b.page\n"
+            << 0;
+        QTest::newRow("a directory the cache commands write into")
+            << Names{"a", "b"}
+            << Names{"apps/a/entries/help/Theme/a.png", "apps/b/entries/help/Theme/b.png"}
+            << Links() << true
+            << "mkdir " + dst + "/Theme\nadd " + dst + "/Theme/a.png -> " + a +
+                   "/Theme/a.png\nadd " + dst + "/Theme/b.png -> " + b + "/Theme/b.png\n"
+            << 0;
+        QTest::newRow("one an earlier run linked into the application")
+            << Names{"a"} << Names{"apps/a/entries/help/Theme/a.png"}
+            << Links{{a + "/Theme", "sys/target/Theme"}} << true
+            << "unfold " + dst + "/Theme\nadd " + dst + "/Theme/a.png -> " + a + "/Theme/a.png\n"
+            << 0;
+        QTest::newRow("one linked elsewhere")
+            << Names{"a"} << Names{"apps/a/entries/help/Theme/a.png", "elsewhere/Theme/other.png"}
+            << Links{{"$B/elsewhere/Theme", "sys/target/Theme"}} << true
+            << "unfold " + dst + "/Theme\nadd " + dst + "/Theme/a.png -> " + a + "/Theme/a.png\n"
+            << 0;
+        QTest::newRow("an entry there that links to a directory")
+            << Names{"a"} << Names{"elsewhere/Theme/other.png"}
+            << Links{{"$B/elsewhere/Theme", "apps/a/entries/help/Theme"}} << true << QByteArray()
+            << 1;
+    }
+
+    void plansTheSteps()
+    {
+        QFETCH(QList<QByteArray>, apps);
+        QFETCH(QList<QByteArray>, files);
+        QFETCH(Links, links);
+        QFETCH(bool, real);
+        QFETCH(QByteArray, steps);
+        QFETCH(int, failures);
+        const QByteArray base = m_src.left(m_src.lastIndexOf('/'));
+        for (const QByteArray &file : files)
+            writeFile(base + "/" + file);
+        for (const auto &link : links)
+            makeLink(QByteArray(link.first).replace("$B", base), base + "/" + link.second);
+        makeDir(m_dst);
+        const auto before = snapshot(base);
+        MessageLog log;
+        const Plan plan = linkRun(apps, RunMode::DryRun, real ? Subdirs::Real : Subdirs::Folded);
+        QCOMPARE(describePlan(plan), steps.replace("$B", base));
+        QCOMPARE(log.lines().size(), failures);
+        QCOMPARE(snapshot(base), before);
+        // The run makes what was planned.
+        linkRun(apps, RunMode::Apply, real ? Subdirs::Real : Subdirs::Folded);
+        QVERIFY(linkRun(apps, RunMode::DryRun, real ? Subdirs::Real : Subdirs::Folded).isEmpty());
+    }
+
     void replacesLinksOfOthers_data()
     {
         QTest::addColumn<QByteArray>("foreign"); // what the link points at, below the apps
@@ -306,8 +396,8 @@ private Q_SLOTS:
         for (const QString &rel :
              {QStringLiteral("dir"), QStringLiteral("dir/inner.so"), QStringLiteral("plugin.so")})
             expected.append(
-                QStringLiteral("void linkDir(const QString&, const QString&, const RunApps&)|"
-                               "link failed: \"%1/%2\" => \"%3/%2\"")
+                QStringLiteral("void linkDir(const QByteArray&, const QByteArray&, Subdirs, "
+                               "RunState&)|link failed: \"%1/%2\" => \"%3/%2\"")
                     .arg(src, rel, dst));
         QStringList lines = log.lines();
         lines.sort();
@@ -356,7 +446,8 @@ private Q_SLOTS:
         makeDir(m_dst);
         const QString cwd = QDir::currentPath();
         QDir::setCurrent(QFile::decodeName(m_src.left(m_src.lastIndexOf('/'))));
-        linkDir(QStringLiteral("./src/"), QStringLiteral("sys/../sys//target"), RunApps());
+        RunState run(RunMode::Apply, QByteArray());
+        linkDir("./src/", "sys/../sys//target", Subdirs::Folded, run);
         QDir::setCurrent(cwd);
         QCOMPARE(readLink(m_dst + "/f.txt"), m_src + "/f.txt");
     }

@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QSet>
 #include <QTest>
 
 #include <fcntl.h>
@@ -23,6 +24,8 @@
 #include <unistd.h>
 
 using namespace TreeUtil;
+
+using Files = QList<QPair<QByteArray, QByteArray>>; // path, content
 
 namespace {
 
@@ -59,6 +62,22 @@ private:
         QCOMPARE(linkState(), before);
         for (auto it = inodes.begin(); it != inodes.end(); ++it)
             QCOMPARE(inode(it.key()), it.value());
+    }
+
+    // Every entry the runs changed below /usr/share, /etc and /usr/lib, and
+    // every entry below /opt/apps, by path.
+    QMap<QByteArray, QByteArray> systemState() const
+    {
+        QMap<QByteArray, QByteArray> state;
+        for (const QByteArray point : {"/usr/share", "/etc", "/usr/lib"}) {
+            const auto tree = snapshot(sandbox().upperDir(point));
+            for (auto it = tree.begin(); it != tree.end(); ++it)
+                state.insert(point + "/" + it.key(), it.value());
+        }
+        const auto apps = snapshot("/opt/apps");
+        for (auto it = apps.begin(); it != apps.end(); ++it)
+            state.insert("/opt/apps/" + it.key(), it.value());
+        return state;
     }
 
     // An environment whose PATH finds the given tools (name, shell script) first.
@@ -263,20 +282,18 @@ private Q_SLOTS:
         const QList<QByteArray> apps = {"alpha", "beta", "gamma"};
         const auto oneRun = stateOfOneRun(apps);
         installSharingApps(apps);
-        // A run that dies at its third triplet query, in beta's plug-in rows.
+        // A run that dies once it has made beta's help/C a real directory.
+        const LinkerRun killed = runLinker(withRenameFaults("after-exchange"));
+        QVERIFY(killed.crashed);
+        QCOMPARE(contentOf("/usr/share/help/C/alpha/figures/alpha.png"), QByteArray("alpha"));
+        QVERIFY(!lexists("/usr/share/help/C/gamma"));
+
+        // Then two runs at once, with slow triplet queries that record which
+        // run asked, as they begin and as they end.
         const QByteArray log = sandbox().upperDir("/opt") + "-queries";
         const QByteArray record = "echo \"$RUN\" >> '" + log + "'\n";
         const QByteArray answer = "echo " + triplet() + "\n";
-        const LinkerRun killed =
-            runLinker(withTools({{"gcc", record + "[ $(wc -l < '" + log +
-                                             "') -lt 3 ] || kill -KILL $PPID\n" + answer}}));
-        QVERIFY(killed.crashed);
-        QCOMPARE(contentOf("/usr/share/help/C/beta/figures/beta.png"), QByteArray("beta"));
-        QVERIFY(!lexists("/usr/share/help/C/gamma"));
-
-        // Then two runs at once, with slow triplet queries that record which run asked.
-        QFile::remove(QFile::decodeName(log));
-        QProcessEnvironment first = withTools({{"gcc", record + "sleep 0.2\n" + answer}});
+        QProcessEnvironment first = withTools({{"gcc", record + "sleep 0.2\n" + record + answer}});
         QProcessEnvironment second = first;
         first.insert(QStringLiteral("RUN"), QStringLiteral("1"));
         second.insert(QStringLiteral("RUN"), QStringLiteral("2"));
@@ -289,10 +306,11 @@ private Q_SLOTS:
             for (const QByteArray &rel : snapshot(sandbox().upperDir(point)).keys())
                 QVERIFY2(!rel.contains(".app-entries-linker"), rel.constData());
         }
-        // All four queries of one run (cleanup, three plug-in rows) before the other's.
+        // One run's query, begun and ended, before the other's.
         const QByteArray order = contentOf(log).replace('\n', "");
-        QCOMPARE(order.size(), 8);
-        QVERIFY2(order.startsWith(QByteArray(4, order.at(0))) && order.count(order.at(0)) == 4,
+        QCOMPARE(order.size(), 4);
+        QVERIFY2(order.at(0) == order.at(1) && order.at(2) == order.at(3) &&
+                     order.at(0) != order.at(2),
                  order.constData());
     }
 
@@ -417,8 +435,9 @@ private Q_SLOTS:
         // The records' function context, as the logging framework receives it.
         MessageLog log;
         enumAppInfoList();
-        cleanLink();
-        linkIsolatedIcons();
+        RunState run(RunMode::Apply, triplet());
+        cleanLink(run);
+        linkIsolatedIcons(run);
         const auto contextOf = [&](const QString &needle) {
             for (const QString &record : log.lines()) {
                 if (record.contains(needle))
@@ -429,9 +448,9 @@ private Q_SLOTS:
         QCOMPARE(contextOf(QStringLiteral("parse info failed:")),
                  QStringLiteral("QList<QJsonObject> enumAppInfoList()"));
         QCOMPARE(contextOf(QStringLiteral("loose.png")),
-                 QStringLiteral("void linkIsolatedIcons()"));
+                 QStringLiteral("void linkIsolatedIcons(RunState&)"));
         QCOMPARE(contextOf(QStringLiteral("remove dead link failed:")),
-                 QStringLiteral("cleanLink()::<lambda(const QString&)>"));
+                 QStringLiteral("cleanLink(RunState&)::<lambda(const QString&)>"));
     }
 
     void skipsUnsafeAppIds()
@@ -649,6 +668,208 @@ private Q_SLOTS:
         const unsigned long before = inode(apps + "/foo.svg");
         runAndExpectExitZero();
         QCOMPARE(inode(apps + "/foo.svg"), before);
+    }
+
+    void cacheDirectoriesAreTheSystems_data()
+    {
+        QTest::addColumn<QByteArray>("shipped"); // below the entries: the directory's source
+        QTest::addColumn<QByteArray>("dir");     // the directory the cache command writes into
+        QTest::addColumn<QByteArray>("cache");   // what it writes there
+        QTest::addColumn<Files>("files");
+        QTest::addColumn<bool>("linkedBefore"); // an earlier run linked dir to the application's
+        const Files theme = {{"index.theme", "[Icon Theme]\nName=Ostrel\nDirectories=16x16/apps\n"
+                                             "\n[16x16/apps]\nSize=16\n"},
+                             {"16x16/apps/themed.png", "png"}};
+        QTest::newRow("icon theme the system lacks")
+            << QByteArray("icons/OstrelTheme") << QByteArray("/usr/share/icons/OstrelTheme")
+            << QByteArray("icon-theme.cache") << theme << false;
+        QTest::newRow("icon theme an earlier run linked")
+            << QByteArray("icons/OstrelTheme") << QByteArray("/usr/share/icons/OstrelTheme")
+            << QByteArray("icon-theme.cache") << theme << true;
+        QTest::newRow("schemas the system lacks")
+            << QByteArray("glib-2.0/schemas") << QByteArray("/usr/share/glib-2.0/schemas")
+            << QByteArray("gschemas.compiled")
+            << Files{{"org.example.themed.gschema.xml",
+                      R"(<schemalist><schema id="org.example.themed" path="/org/example/themed/">)"
+                      R"(<key name="size" type="i"><default>1</default></key></schema></schemalist>)"}}
+            << false;
+    }
+
+    void cacheDirectoriesAreTheSystems()
+    {
+        QFETCH(QByteArray, shipped);
+        QFETCH(QByteArray, dir);
+        QFETCH(QByteArray, cache);
+        QFETCH(Files, files);
+        QFETCH(bool, linkedBefore);
+        removeTree(dir);
+        installApp("themed");
+        const QByteArray source = entries("themed") + "/" + shipped;
+        for (const auto &file : files)
+            writeFile(source + "/" + file.first, file.second);
+        if (linkedBefore)
+            makeLink(source, dir);
+        const auto installed = snapshot("/opt/apps");
+
+        runAndExpectExitZero();
+        struct stat st = {};
+        QVERIFY(lstat(dir.constData(), &st) == 0 && S_ISDIR(st.st_mode));
+        QCOMPARE(st.st_mode & 07777, mode_t(0755));
+        QCOMPARE(readLink(dir + "/" + files.first().first), source + "/" + files.first().first);
+        QVERIFY(lstat((dir + "/" + cache).constData(), &st) == 0 && S_ISREG(st.st_mode));
+        QCOMPARE(snapshot("/opt/apps"), installed);
+        expectSecondRunChangesNothing();
+    }
+
+    void looseIconAndThemeCopySettle_data()
+    {
+        QTest::addColumn<QByteArray>("looseApp");
+        QTest::addColumn<QByteArray>("themeApp");
+        QTest::newRow("theme copy from a later application") << QByteArray("a") << QByteArray("b");
+        QTest::newRow("theme copy from an earlier application")
+            << QByteArray("b") << QByteArray("a");
+        QTest::newRow("both from one application") << QByteArray("a") << QByteArray("a");
+    }
+
+    void looseIconAndThemeCopySettle()
+    {
+        QFETCH(QByteArray, looseApp);
+        QFETCH(QByteArray, themeApp);
+        installApp(looseApp);
+        installApp(themeApp);
+        writeFile(entries(looseApp) + "/icons/x.svg", "loose");
+        const QByteArray themeCopy = entries(themeApp) + "/icons/hicolor/scalable/apps/x.svg";
+        writeFile(themeCopy, "theme");
+        runAndExpectExitZero();
+        // The copy an application ships in the theme wins over a loose icon.
+        QCOMPARE(readLink("/usr/share/icons/hicolor/scalable/apps/x.svg"), themeCopy);
+        expectSecondRunChangesNothing();
+        expectSecondRunChangesNothing();
+    }
+
+    void directoriesAreOpenWhateverTheUmask()
+    {
+        installSharingApps({"alpha", "beta"});
+        writeFile(entries("alpha") + "/icons/OstrelTheme/16x16/apps/alpha.png");
+        removeTree("/usr/lib/mozilla");
+        const mode_t previous = umask(077);
+        const LinkerRun run = runLinker();
+        umask(previous);
+        QCOMPARE(run.exitCode, 0);
+        for (const QByteArray dir :
+             {"/usr/share/help/C", "/usr/share/locale/mjw", "/usr/share/locale/mjw/LC_MESSAGES",
+              "/usr/share/icons/OstrelTheme", "/usr/lib/mozilla"}) {
+            struct stat st = {};
+            QVERIFY2(lstat(dir.constData(), &st) == 0 && S_ISDIR(st.st_mode), dir.constData());
+            QCOMPARE(st.st_mode & 07777, mode_t(0755));
+        }
+        // The caches the commands write are for every user to read too.
+        struct stat cache = {};
+        QVERIFY(stat("/usr/share/glib-2.0/schemas/gschemas.compiled", &cache) == 0);
+        QCOMPARE(cache.st_mode & 0444, mode_t(0444));
+    }
+
+    void dryRunTellsWhatTheRunChanges()
+    {
+        // An earlier run linked alpha; a removed application left a link
+        // behind, and one of alpha's links is outdated.
+        installSharingApps({"alpha"});
+        runAndExpectExitZero();
+        makeLink("/opt/apps/gone/entries/applications/gone.desktop",
+                 "/usr/share/applications/gone.desktop");
+        writeFile("/usr/share/doc/old.desktop");
+        writeFile(entries("alpha") + "/applications/moved.desktop");
+        makeLink("/usr/share/doc/old.desktop", "/usr/share/applications/moved.desktop");
+        // beta shares alpha's directories, ships a theme and a name that is not UTF-8.
+        installSharingApps({"beta"});
+        writeFile(entries("beta") + "/icons/OstrelTheme/index.theme");
+        writeFile(entries("beta") + "/applications/bad\xff.desktop");
+        writeFile("/usr/share/icons/loose.png");
+        removeTree("/usr/lib/mozilla");
+        const QByteArray calls = sandbox().upperDir("/opt") + "-calls";
+        QList<QPair<QByteArray, QByteArray>> tools;
+        for (const QByteArray tool : {"glib-compile-schemas", "update-desktop-database",
+                                      "update-mime-database", "update-icon-caches"})
+            tools.append({tool, "echo " + tool + " >> '" + calls + "'\n"});
+        const QProcessEnvironment env = withTools(tools);
+        // The overlays copy a directory of the host up when something is made
+        // in it; done now, that is no change of the run's.
+        for (const QByteArray dir : {"/usr/share/icons/hicolor/scalable/apps", "/usr/share/help",
+                                     "/usr/share/locale", "/usr/share/applications"}) {
+            for (QByteArray level = dir; level.count('/') > 2; level = parentPath(level)) {
+                struct stat st = {};
+                QVERIFY(stat(level.constData(), &st) == 0 &&
+                        chmod(level.constData(), st.st_mode) == 0);
+            }
+        }
+        const auto before = systemState();
+
+        const LinkerOutput dry = runLinkerWith({QStringLiteral("--dry-run")}, env);
+        QCOMPARE(dry.exitCode, 0);
+        QCOMPARE(systemState(), before);
+        QVERIFY(!lexists(calls));
+
+        const LinkerOutput real = runLinkerWith({}, env);
+        QCOMPARE(real.exitCode, 0);
+        QVERIFY(lexists(calls));
+        // The same links fail (the plug-in directory is missing), foreseen.
+        QCOMPARE(real.standardError, dry.standardError);
+        const auto after = systemState();
+        QSet<QByteArray> changed;
+        for (const auto *state : {&before, &after}) {
+            for (auto it = state->begin(); it != state->end(); ++it) {
+                if (before.value(it.key()) != after.value(it.key()))
+                    changed.insert(it.key());
+            }
+        }
+        QSet<QByteArray> named;
+        for (const QByteArray &line : dry.standardOutput.split('\n')) {
+            if (line.isEmpty())
+                continue;
+            const QByteArray path = line.mid(line.indexOf(' ') + 1);
+            named.insert(path.contains(" -> ") ? path.left(path.indexOf(" -> ")) : path);
+        }
+        QCOMPARE(named, changed);
+        for (const QByteArray &line :
+             {QByteArray("remove /usr/share/applications/gone.desktop"),
+              "replace /usr/share/applications/moved.desktop -> " + entries("alpha") +
+                  "/applications/moved.desktop (was /usr/share/doc/old.desktop)",
+              QByteArray("unfold /usr/share/help/C"),
+              "add /usr/share/help/C/alpha -> " + entries("alpha") + "/help/C/alpha",
+              QByteArray("mkdir /usr/share/icons/OstrelTheme"),
+              QByteArray("mkdir /usr/lib/mozilla"),
+              "add /usr/share/applications/bad\xff.desktop -> " + entries("beta") +
+                  "/applications/bad\xff.desktop",
+              QByteArray("add /usr/share/icons/hicolor/scalable/apps/loose.png -> "
+                         "/usr/share/icons/loose.png")})
+            QVERIFY2(dry.standardOutput.contains(line + "\n"), line.constData());
+    }
+
+    void answersItsCommandLine_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::newRow("--help") << QStringList{QStringLiteral("--help")} << 0;
+        QTest::newRow("--help after --dry-run")
+            << QStringList{QStringLiteral("--dry-run"), QStringLiteral("--help")} << 0;
+        QTest::newRow("unknown option") << QStringList{QStringLiteral("--simulate")} << 2;
+        QTest::newRow("short option") << QStringList{QStringLiteral("-n")} << 2;
+        QTest::newRow("argument") << QStringList{QStringLiteral("/opt/apps")} << 2;
+    }
+
+    void answersItsCommandLine()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        makeLink("/nowhere", "/usr/share/applications/dead.desktop");
+        const LinkerOutput output = runLinkerWith(arguments);
+        QCOMPARE(output.exitCode, exitCode);
+        // The usage on standard output when asked for, on standard error otherwise.
+        const QByteArray &usage = exitCode == 0 ? output.standardOutput : output.standardError;
+        QVERIFY(usage.startsWith("Usage: app-entries-linker [--dry-run]\n"));
+        QVERIFY(usage.contains("--dry-run") && usage.contains("--help"));
+        QVERIFY((exitCode == 0 ? output.standardError : output.standardOutput).isEmpty());
+        QVERIFY(isLink("/usr/share/applications/dead.desktop")); // no run
     }
 };
 

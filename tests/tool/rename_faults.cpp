@@ -1,26 +1,36 @@
 // SPDX-FileCopyrightText: 2026 Ostrel app store developers
 // SPDX-License-Identifier: LGPL-2.1-or-later
 
-// Preloaded into a linker run by the tests: kills the run with SIGKILL at the
-// point LINKER_KILL_AT names, to leave the state a crash or a power cut leaves.
-//   before-exchange / after-exchange: around a directory swap (renameat2 with
-//   RENAME_EXCHANGE);
-//   before-rename: as a link is renamed over an outdated one.
+// Preloaded into a linker run by the tests to give it the faults of renames:
+//   LINKER_REFUSE_EXCHANGE=1 makes renameat2 with RENAME_EXCHANGE fail with
+//   EINVAL, as some network and older file systems do;
+//   LINKER_KILL_AT kills the run with SIGKILL at the point it names, to leave
+//   the state a crash or a power cut leaves:
+//     before-exchange / after-exchange: around a directory swap;
+//     before-rename: as a link is renamed over an outdated one;
+//     before-directory-rename: as a directory is renamed into a place.
 
 #include <dlfcn.h>
 #include <linux/fs.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
 namespace {
 
+bool isSet(const char *variable, const char *value)
+{
+    const char *set = std::getenv(variable);
+    return set && std::strcmp(set, value) == 0;
+}
+
 bool killsAt(const char *point)
 {
-    const char *at = std::getenv("LINKER_KILL_AT");
-    return at && std::strcmp(at, point) == 0;
+    return isSet("LINKER_KILL_AT", point);
 }
 
 template <typename Function> Function next(const char *name)
@@ -51,6 +61,10 @@ extern "C" int renameat2(int oldDirFd, const char *oldPath, int newDirFd, const 
     using Function = int (*)(int, const char *, int, const char *, unsigned int);
     static const Function real = next<Function>("renameat2");
     const bool exchange = flags & RENAME_EXCHANGE;
+    if (exchange && isSet("LINKER_REFUSE_EXCHANGE", "1")) {
+        errno = EINVAL;
+        return -1;
+    }
     if (exchange && killsAt("before-exchange"))
         killNow();
     const int result = real(oldDirFd, oldPath, newDirFd, newPath, flags);
@@ -63,7 +77,9 @@ extern "C" int rename(const char *oldPath, const char *newPath)
 {
     using Function = int (*)(const char *, const char *);
     static const Function real = next<Function>("rename");
-    if (killsAt("before-rename"))
+    struct stat st = {};
+    const bool directory = lstat(oldPath, &st) == 0 && S_ISDIR(st.st_mode);
+    if (killsAt(directory ? "before-directory-rename" : "before-rename"))
         killNow();
     return real(oldPath, newPath);
 }
