@@ -3,9 +3,11 @@
 
 #include "notification_delivery.h"
 
-#include <QDBusPendingCallWatcher>
+#include <QDBusConnectionInterface>
+#include <QDBusError>
 #include <QLoggingCategory>
 
+#include <algorithm>
 #include <utility>
 
 namespace Vmo {
@@ -14,21 +16,19 @@ namespace VUtil {
 
 namespace {
 
-const QString kBusService = QStringLiteral("org.freedesktop.DBus");
+const QString kService = QStringLiteral("org.freedesktop.Notifications");
 
 Q_LOGGING_CATEGORY(logNotifications, "vmocore.notifications")
 
-// Whether the bus itself refused the call because no one owns the name and
-// no server could be started for it: then no server saw the notification,
-// and sending it again later shows it once.
-bool refusedForWantOfAServer(const QDBusMessage &reply)
+// Whether the bus refused the call because no one owns the name and no
+// server could be started for it: then no server saw the notification, and
+// sending it again later shows it once.
+bool refusedForWantOfAServer(const QDBusError &error)
 {
-    if (reply.type() != QDBusMessage::ErrorMessage || reply.service() != kBusService)
-        return false;
-    const QString error = reply.errorName();
-    return error == QLatin1String("org.freedesktop.DBus.Error.ServiceUnknown") ||
-           error == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner") ||
-           error.startsWith(QLatin1String("org.freedesktop.DBus.Error.Spawn."));
+    const QString name = error.name();
+    return name == QLatin1String("org.freedesktop.DBus.Error.ServiceUnknown") ||
+           name == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner") ||
+           name.startsWith(QLatin1String("org.freedesktop.DBus.Error.Spawn."));
 }
 
 } // namespace
@@ -48,58 +48,60 @@ NotificationDelivery::NotificationDelivery(const QDBusConnection &bus, int maxHe
     , m_maxHeld(maxHeld)
     , m_maxAge(maxAge)
     // Its match rule goes out before the first call: no later change of owner is missed.
-    , m_owner(QStringLiteral("org.freedesktop.Notifications"), bus,
-              QDBusServiceWatcher::WatchForOwnerChange)
+    , m_owner(kService, bus, QDBusServiceWatcher::WatchForOwnerChange)
 {
     connect(&m_owner, &QDBusServiceWatcher::serviceOwnerChanged, this,
             [this](const QString &, const QString &, const QString &newOwner) {
                 onOwnerChanged(newOwner);
             });
+    // Every call of the connection that fails is told here, with the call.
+    connect(m_bus.interface(), &QDBusConnectionInterface::callWithCallbackFailed, this,
+            &NotificationDelivery::onCallFailed);
     m_expiry.setSingleShot(true);
     connect(&m_expiry, &QTimer::timeout, this, &NotificationDelivery::dropExpired);
 }
 
 QDBusPendingCall NotificationDelivery::send(const QDBusMessage &notify)
 {
-    return attempt(m_sent++, Notice{notify, QDeadlineTimer(m_maxAge)});
+    return m_bus.asyncCall(notify);
 }
 
-QDBusPendingCall NotificationDelivery::attempt(quint64 order, const Notice &notice)
+void NotificationDelivery::onCallFailed(const QDBusError &error, const QDBusMessage &call)
 {
-    const QDBusPendingCall call = m_bus.asyncCall(notice.message);
-    auto *watcher = new QDBusPendingCallWatcher(call, this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this,
-            [this, order, notice](QDBusPendingCallWatcher *finished) {
-                settle(finished, order, notice);
-            });
-    return call;
-}
-
-void NotificationDelivery::settle(QDBusPendingCallWatcher *call, quint64 order,
-                                  const Notice &notice)
-{
-    call->deleteLater();
-    // Any other answer came from a server, or may have: never sent again.
-    if (refusedForWantOfAServer(call->reply()))
-        hold(order, notice);
-}
-
-void NotificationDelivery::hold(quint64 order, const Notice &notice)
-{
-    // A server took the name while the call was on its way.
-    if (!m_currentOwner.isEmpty()) {
-        attempt(order, notice);
+    if (call.service() != kService || call.member() != QLatin1String("Notify") ||
+        !refusedForWantOfAServer(error))
+        return;
+    const auto resent = std::find_if(m_resent.begin(), m_resent.end(), [&call](const Notice &n) {
+        return n.message.arguments() == call.arguments();
+    });
+    if (resent != m_resent.end()) {
+        const Notice notice = *resent;
+        m_resent.erase(resent);
+        hold(notice);
         return;
     }
+    const Notice notice{call, QDeadlineTimer(m_maxAge)};
+    if (m_currentOwner.isEmpty()) {
+        hold(notice);
+        return;
+    }
+    // A server took the name while the call was on its way.
+    if (m_resent.size() == m_maxHeld)
+        m_resent.removeFirst();
+    m_resent.append(notice);
+    m_bus.asyncCall(call);
+}
+
+void NotificationDelivery::hold(const Notice &notice)
+{
     if (notice.deadline.hasExpired()) {
         drop(notice, "Notification dropped, held too long without a notification server:");
         return;
     }
-    m_held.insert(order, notice);
-    if (m_held.size() > m_maxHeld) {
-        drop(m_held.first(), "Notification dropped, too many held without a notification server:");
-        m_held.erase(m_held.begin());
-    }
+    m_held.append(notice);
+    if (m_held.size() > m_maxHeld)
+        drop(m_held.takeFirst(),
+             "Notification dropped, too many held without a notification server:");
     // The first held is the oldest, and so the first to expire.
     m_expiry.start(int(m_held.first().deadline.remainingTime()));
 }
@@ -111,10 +113,9 @@ void NotificationDelivery::drop(const Notice &notice, const char *reason)
 
 void NotificationDelivery::dropExpired()
 {
-    while (!m_held.isEmpty() && m_held.first().deadline.hasExpired()) {
-        drop(m_held.first(), "Notification dropped, held too long without a notification server:");
-        m_held.erase(m_held.begin());
-    }
+    while (!m_held.isEmpty() && m_held.first().deadline.hasExpired())
+        drop(m_held.takeFirst(),
+             "Notification dropped, held too long without a notification server:");
     if (!m_held.isEmpty())
         m_expiry.start(int(m_held.first().deadline.remainingTime()));
 }
@@ -126,9 +127,9 @@ void NotificationDelivery::onOwnerChanged(const QString &newOwner)
         return;
     dropExpired();
     m_expiry.stop();
-    const QMap<quint64, Notice> held = std::exchange(m_held, {});
-    for (auto it = held.cbegin(); it != held.cend(); ++it)
-        attempt(it.key(), it.value());
+    m_resent = std::exchange(m_held, {});
+    for (const Notice &notice : qAsConst(m_resent))
+        m_bus.asyncCall(notice.message);
 }
 
 } // namespace VUtil

@@ -8,13 +8,13 @@
 #include <QDBusPendingCall>
 #include <QDBusServiceWatcher>
 #include <QDeadlineTimer>
-#include <QMap>
+#include <QList>
 #include <QObject>
 #include <QTimer>
 
 #include <chrono>
 
-class QDBusPendingCallWatcher;
+class QDBusError;
 
 namespace Vmo {
 namespace Core {
@@ -26,7 +26,8 @@ namespace VUtil {
 // name, the held calls are sent again, in the order they were first sent,
 // each once. Watching the name's owner is a match rule on the bus: nothing
 // polls and nothing blocks. At most maxHeld calls are held, each for at most
-// maxAge from its first sending; one that is dropped is logged as a warning.
+// maxAge; one that is dropped is logged as a warning. A call costs nothing
+// beyond Qt's own pending call: refusals are told by the connection.
 class NotificationDelivery : public QObject
 {
     Q_OBJECT
@@ -39,7 +40,6 @@ public:
     NotificationDelivery(const QDBusConnection &bus, int maxHeld, std::chrono::milliseconds maxAge,
                          QObject *parent = nullptr);
 
-    // The pending call of the first sending.
     QDBusPendingCall send(const QDBusMessage &notify);
 
 private:
@@ -49,9 +49,8 @@ private:
         QDeadlineTimer deadline;
     };
 
-    QDBusPendingCall attempt(quint64 order, const Notice &notice);
-    void settle(QDBusPendingCallWatcher *call, quint64 order, const Notice &notice);
-    void hold(quint64 order, const Notice &notice);
+    void onCallFailed(const QDBusError &error, const QDBusMessage &call);
+    void hold(const Notice &notice);
     void drop(const Notice &notice, const char *reason);
     void dropExpired();
     void onOwnerChanged(const QString &newOwner);
@@ -62,9 +61,11 @@ private:
     QDBusServiceWatcher m_owner;
     // The name's owner as its last change told; empty while there is none.
     QString m_currentOwner;
-    // Held notices by the order of their first sending.
-    QMap<quint64, Notice> m_held;
-    quint64 m_sent = 0;
+    // Held, oldest first.
+    QList<Notice> m_held;
+    // Sent again while the current owner has the name: one refused once
+    // more is held until the next owner, not sent again at once.
+    QList<Notice> m_resent;
     QTimer m_expiry;
 };
 
