@@ -136,13 +136,16 @@ int main(int argc, char *argv[])
         registerPlugin(connectionName.isNull() ? nullptr : connectionName.constData(), nullptr);
     std::printf("KpxRegister returned at %lld ns\n", monotonicNanoseconds());
     report("KpxRegister", registered);
-    if (parser.isSet(unloadOption)) {
-        QTimer::singleShot(0, &app, [&] {
-            report("KpxUnRegister", unregisterPlugin(nullptr, nullptr));
-            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-            report("unloaded", plugin.unload());
-        });
-    }
+    // Once the event loop runs, as a session manager would.
+    QTimer unload;
+    unload.setSingleShot(true);
+    QObject::connect(&unload, &QTimer::timeout, &app, [&] {
+        report("KpxUnRegister", unregisterPlugin(nullptr, nullptr));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        report("unloaded", plugin.unload());
+    });
+    if (parser.isSet(unloadOption))
+        unload.start(0);
 
     QCoreApplication::exec();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
