@@ -163,18 +163,6 @@ private Q_SLOTS:
         QCOMPARE(printed(name), levels);
     }
 
-    // What a "reset to defaults" button does: the rules of log_rules go.
-    void followsAResetOfTheDirectory()
-    {
-        dconf({QStringLiteral("write"), kRulesPath, QStringLiteral("'probe.conf.warning=false'")});
-        QCOMPARE(printed("probe.conf"), allBut("warning"));
-        QCOMPARE(runTool(QStringLiteral("dconf"),
-                         {QStringLiteral("reset"), QStringLiteral("-f"),
-                          QStringLiteral("/ostrel-app-store/org.ostrel.app-store/")}),
-                 0);
-        QTRY_COMPARE(printed("probe.conf"), kAll);
-    }
-
     // The host makes a watcher before it loads the plug-in.
     void governsThePluginInTheHost()
     {
