@@ -309,6 +309,18 @@ private:
         return notes.isEmpty() ? QString() : bodyOf(notes.last());
     }
 
+    // The announcement repeated until its notice's body is the expected one,
+    // or time runs out: the last body shown.
+    QString settledBody(const QString &expected)
+    {
+        QString shown = noticeBody(apps(3));
+        for (int i = 0; i < 50 && shown != expected; ++i) {
+            QTest::qWait(100);
+            shown = noticeBody(apps(3));
+        }
+        return shown;
+    }
+
     // The plug-in's log lines since the last call.
     QStringList newLogLines()
     {
@@ -648,21 +660,12 @@ private Q_SLOTS:
         QVERIFY(useHost(Setup()));
         QVERIFY(dconfWrite(QStringLiteral("appsIgnoreUpdates"), ignored));
         if (!dconf.isEmpty()) {
-            // Only once the write has reached the host does the reset change it.
-            QString shownBody = noticeBody(apps(3));
-            for (int i = 0; i < 50 && shownBody != QLatin1String("2 apps: App1, App3"); ++i) {
-                QTest::qWait(100);
-                shownBody = noticeBody(apps(3));
-            }
-            QCOMPARE(shownBody, QStringLiteral("2 apps: App1, App3"));
+            // Only once the write has reached the host does the command change it.
+            QCOMPARE(settledBody(QStringLiteral("2 apps: App1, App3")),
+                     QStringLiteral("2 apps: App1, App3"));
             QCOMPARE(runTool(QStringLiteral("dconf"), dconf), 0);
         }
-        QString shownBody = noticeBody(apps(3));
-        for (int i = 0; i < 50 && shownBody != body; ++i) {
-            QTest::qWait(100);
-            shownBody = noticeBody(apps(3));
-        }
-        QCOMPARE(shownBody, body);
+        QCOMPARE(settledBody(body), body);
     }
 
     void canBeSwitchedOff()
