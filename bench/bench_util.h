@@ -10,10 +10,16 @@
 
 #include <algorithm>
 
-inline double median(QList<double> values)
+// The value below which the given fraction of the values lie (0.5: the median).
+inline double percentile(QList<double> values, double fraction)
 {
     std::sort(values.begin(), values.end());
-    return values.at(values.size() / 2);
+    return values.at(std::min(int(fraction * values.size()), int(values.size()) - 1));
+}
+
+inline double median(const QList<double> &values)
+{
+    return percentile(values, 0.5);
 }
 
 // A field of /proc/<pid>/smaps_rollup in KiB: "Rss" counts every resident
@@ -26,4 +32,15 @@ inline double memoryKiB(qint64 pid, const char *field)
         return -1;
     const QRegularExpression line(QStringLiteral("%1:\\s+(\\d+) kB").arg(QLatin1String(field)));
     return line.match(QString::fromLatin1(rollup.readAll())).captured(1).toDouble();
+}
+
+// The private dirty KiB of the main heap ("[heap]" in /proc/<pid>/smaps).
+inline double heapKiB(qint64 pid)
+{
+    QFile smaps(QStringLiteral("/proc/%1/smaps").arg(pid));
+    if (!smaps.open(QIODevice::ReadOnly))
+        return -1;
+    const QRegularExpression heap(
+        QStringLiteral("\\[heap\\]\n(?:.*\n)*?Private_Dirty:\\s+(\\d+) kB"));
+    return heap.match(QString::fromLatin1(smaps.readAll())).captured(1).toDouble();
 }

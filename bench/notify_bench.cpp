@@ -2,10 +2,14 @@
 // SPDX-License-Identifier: LGPL-2.1-or-later
 
 // The session host relaying the system daemon's notices to a notification
-// server, through the real buses: notices per second against the floor of
-// the same buses (the same signals to a receiver that does nothing), and the
-// host's memory before and after. Then update announcements on a day already
-// notified (two blocking reads each) against one bare round trip.
+// server, through the real buses (in batches of 10, of 100, then in bursts):
+// notices per second against the floor of the same buses (the same signals
+// to a receiver that does nothing), and the host's memory after each round.
+// Then notices held while no server runs and released when one starts, with
+// the host's heap before and after; the time from the daemon's signal to
+// Notify at the server against a bare round trip (Ping) and against a bare
+// relay; and update announcements on a day already notified (two blocking
+// reads each) against one bare round trip.
 
 #include "bench_util.h"
 #include "call_record.h"
@@ -21,6 +25,7 @@
 #include <QElapsedTimer>
 #include <QJsonArray>
 #include <QTest>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -28,6 +33,11 @@ namespace {
 
 constexpr int kNotices = 10000;
 constexpr int kAnnouncements = 1000;
+// As many as the host holds at most.
+constexpr int kHeldAtOnce = 32;
+constexpr int kTimed = 1000;
+// What 10,000 relayed notices may add to the host's private dirty memory.
+constexpr double kRelayGrowthTargetKiB = 256;
 
 QDBusMessage daemonCall(const QString &interface, const QString &member,
                         const QVariantList &arguments)
@@ -60,6 +70,30 @@ public Q_SLOTS:
     }
 };
 
+// Sends a fixed notification for each signal it receives: a relay without
+// any of the plug-in's work.
+class Forwarder : public QObject
+{
+    Q_OBJECT
+
+public:
+    Forwarder()
+    {
+        m_notify << QStringLiteral("ostrel-app-store") << 0U << QStringLiteral("icon")
+                 << QStringLiteral("\"Calc\" installed successfully") << QString() << QStringList()
+                 << QVariantMap() << 3000;
+    }
+
+public Q_SLOTS:
+    void receive(const QString &) { QDBusConnection::sessionBus().asyncCall(m_notify); }
+
+private:
+    QDBusMessage m_notify = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.Notifications"),
+        QStringLiteral("/org/freedesktop/Notifications"),
+        QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
+};
+
 // Waits until calls() holds count entries; the monotonic time of the last.
 template <typename Calls> double waitForCalls(Calls calls, int count)
 {
@@ -69,6 +103,33 @@ template <typename Calls> double waitForCalls(Calls calls, int count)
         QTest::qWait(20);
     const auto all = calls();
     return all.size() < count ? -1 : all.at(count - 1).value(QLatin1String("time")).toDouble();
+}
+
+// Microseconds from each of kTimed signals of the daemon, one at a time, to
+// the Notify it brings at the server; empty when one does not arrive.
+QList<double> timeRelays(Peer &daemon, Peer &server, const QString &notice)
+{
+    const auto notifications = [&server] { return server.calls(QStringLiteral("Notify")); };
+    QList<double> latencies;
+    QTimer wake; // a time limit that the loop notices
+    wake.start(100);
+    for (int i = 0; i < kTimed; ++i) {
+        const int before = notifications().size();
+        QDBusConnection::systemBus().asyncCall(
+            control(QStringLiteral("EmitSystemNotificationSent"), {notice}));
+        // Waiting in the event loop, which a forwarder in this process needs.
+        QElapsedTimer timeout;
+        timeout.start();
+        while (notifications().size() <= before && timeout.elapsed() < 10000)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        const QList<QJsonObject> emitted =
+            daemon.calls(QStringLiteral("EmitSystemNotificationSent"));
+        if (notifications().size() <= before || emitted.isEmpty())
+            return {};
+        const double arrived = notifications().at(before).value(QLatin1String("time")).toDouble();
+        latencies << (arrived - emitted.last().value(QLatin1String("time")).toDouble()) / 1e3;
+    }
+    return latencies;
 }
 
 void printMemory(const char *when, qint64 pid)
@@ -129,6 +190,7 @@ int main(int argc, char *argv[])
 
     std::printf("%d notices relayed to the notification server:\n", kNotices);
     printMemory("before", host.pid());
+    const double dirtyBefore = memoryKiB(host.pid(), "Private_Dirty");
     const auto notifications = [&server] { return server.calls(QStringLiteral("Notify")); };
     // Relays batches of the given size, each once the one before has arrived:
     // one batch of all is a burst that piles up in the host; small batches
@@ -143,7 +205,12 @@ int main(int argc, char *argv[])
         return last;
     };
     double relaySeconds = 0;
-    for (const int batch : {100, kNotices, kNotices}) {
+    // Each round's growth of the private dirty memory: 10,000 in batches of
+    // 10, then of 100; the more are under way at once, the higher the
+    // memory they leave allocated.
+    QList<double> growths;
+    double dirty = dirtyBefore;
+    for (const int batch : {10, 100, kNotices, kNotices}) {
         start = monotonicNanoseconds();
         const double last = relay(batch);
         if (last < 0) {
@@ -153,14 +220,95 @@ int main(int argc, char *argv[])
         if (batch == kNotices && relaySeconds == 0)
             relaySeconds = (last - double(start)) / 1e9;
         QTest::qWait(1000);
-        printMemory(batch == kNotices ? "after a burst of 10,000"
-                                      : "after 10,000 in batches of 100",
+        printMemory(batch == kNotices
+                        ? "after a burst of 10,000"
+                        : qPrintable(QStringLiteral("after 10,000 in batches of %1").arg(batch)),
                     host.pid());
+        growths << memoryKiB(host.pid(), "Private_Dirty") - dirty;
+        dirty += growths.last();
     }
     std::printf("  relay: %.0f notices/s (%.3f s); floor, the bare signals: %.0f/s (%.3f s); "
                 "ratio %.2f\n",
                 kNotices / relaySeconds, relaySeconds, kNotices / floorSeconds, floorSeconds,
                 relaySeconds / floorSeconds);
+    std::printf("  private dirty memory: %+.0f KiB after 10,000 in batches of 10 (%.2f of the "
+                "%.0f KiB allowed), %+.0f KiB after 10,000 more in batches of 100, %+.0f KiB and "
+                "%+.0f KiB after the bursts\n",
+                growths.at(0), growths.at(0) / kRelayGrowthTargetKiB, kRelayGrowthTargetKiB,
+                growths.at(1), growths.at(2), growths.at(3));
+
+    // Held while no server runs, then released when one starts: rounds of
+    // as many as the host holds, until 10,000 have gone through.
+    const auto holdAndRelease = [&]() {
+        server.stop();
+        const int before = notifications().size();
+        bus.call(control(QStringLiteral("EmitManySystemNotifications"), {relayed, kHeldAtOnce}));
+        QTest::qWait(100); // the bus's refusals come back meanwhile
+        return server.start(QStringLiteral(NOTIFICATION_PEER_PATH)) &&
+               waitForCalls(notifications, before + kHeldAtOnce) >= 0;
+    };
+    if (!holdAndRelease())
+        return 1;
+    QTest::qWait(1000);
+    const double heapBefore = heapKiB(host.pid());
+    const double dirtyHeldBefore = memoryKiB(host.pid(), "Private_Dirty");
+    for (int held = kHeldAtOnce; held < kNotices; held += kHeldAtOnce) {
+        if (!holdAndRelease()) {
+            std::fprintf(stderr, "the held notifications did not all arrive\n");
+            return 1;
+        }
+    }
+    QTest::qWait(1000);
+    const double heapAfter = heapKiB(host.pid());
+    const double dirtyHeldAfter = memoryKiB(host.pid(), "Private_Dirty");
+    std::printf("%d notices held while no server ran, %d at a time, then released: heap %.0f KiB "
+                "before, %.0f KiB after (ratio %.2f); private dirty %.0f KiB, %.0f KiB (ratio "
+                "%.2f)\n",
+                kNotices, kHeldAtOnce, heapBefore, heapAfter, heapAfter / heapBefore,
+                dirtyHeldBefore, dirtyHeldAfter, dirtyHeldAfter / dirtyHeldBefore);
+
+    // One notice at a time: from the daemon's signal to Notify at the
+    // server, through the host; then, as a floor, through this process. A
+    // server of its own, whose few records are quick to read.
+    server.stop();
+    Peer timedServer;
+    if (!timedServer.start(QStringLiteral(NOTIFICATION_PEER_PATH)))
+        return 1;
+    const QList<double> latencies = timeRelays(daemon, timedServer, relayed);
+    Forwarder forwarder;
+    bus.connect(QStringLiteral("com.yarl.appstore.daemon"), QStringLiteral("/appstore"),
+                QStringLiteral("com.yarl.appstore.daemon.interface"),
+                QStringLiteral("sigSystemNotificationSent"), &forwarder, SLOT(receive(QString)));
+    QTest::qWait(200);
+    // Another user's notice: the host drops it, this process forwards it.
+    const QList<double> forwarded =
+        timeRelays(daemon, timedServer, notice.arg(QStringLiteral("someone-else")));
+    bus.disconnect(QStringLiteral("com.yarl.appstore.daemon"), QStringLiteral("/appstore"),
+                   QStringLiteral("com.yarl.appstore.daemon.interface"),
+                   QStringLiteral("sigSystemNotificationSent"), &forwarder, SLOT(receive(QString)));
+    if (latencies.isEmpty() || forwarded.isEmpty()) {
+        std::fprintf(stderr, "a timed notice did not arrive\n");
+        return 1;
+    }
+    // Ping is answered by the daemon's D-Bus library itself: the bus and back.
+    const QDBusMessage ping =
+        daemonCall(QStringLiteral("org.freedesktop.DBus.Peer"), QStringLiteral("Ping"), {});
+    QList<double> pings;
+    for (int i = 0; i < kTimed; ++i) {
+        QElapsedTimer roundTrip;
+        roundTrip.start();
+        bus.call(ping);
+        pings << double(roundTrip.nsecsElapsed()) / 1e3;
+    }
+    for (const auto &[name, fraction] :
+         {std::make_pair("median", 0.5), std::make_pair("99th percentile", 0.99)}) {
+        const double relay = percentile(latencies, fraction), bare = percentile(pings, fraction);
+        const double floor = percentile(forwarded, fraction);
+        std::printf("daemon's signal to Notify at the server, %s of %d: %.1f us; bare round trip "
+                    "(Ping): %.1f us, ratio %.2f (2 allowed); bare relay (this process sending "
+                    "a fixed Notify for the signal): %.1f us, ratio %.2f\n",
+                    name, kTimed, relay, bare, relay / bare, floor, relay / floor);
+    }
 
     // Update announcements on a day with a notice: each reads the daemon's
     // flag and the stored date, and stops.
@@ -189,9 +337,6 @@ int main(int argc, char *argv[])
 
     QElapsedTimer roundTrips;
     roundTrips.start();
-    // Ping is answered by the daemon's D-Bus library itself: the bus and back.
-    const QDBusMessage ping =
-        daemonCall(QStringLiteral("org.freedesktop.DBus.Peer"), QStringLiteral("Ping"), {});
     for (int i = 0; i < kAnnouncements; ++i)
         bus.call(ping);
     const double perRoundTrip = double(roundTrips.nsecsElapsed()) / 1e3 / kAnnouncements;

@@ -3,8 +3,10 @@
 
 // session-plugin-host: a minimal session service manager. It loads one
 // plug-in library, registers it, runs the event loop and unregisters it on
-// SIGTERM or SIGINT. On SIGUSR1 it prints its environment, which the programs
-// a session manager starts would inherit. The logging rules of
+// SIGTERM or SIGINT. With --unload it unregisters and unloads the plug-in at
+// once and goes on running, as a session manager does with a plug-in it no
+// longer uses. On SIGUSR1 it prints its environment, which the programs a
+// session manager starts would inherit. The logging rules of
 // QT_LOGGING_RULES and of the store's configuration key "log_rules" govern the
 // whole process, plug-in included.
 
@@ -15,6 +17,7 @@
 #include <QDBusConnection>
 #include <QLibrary>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <csignal>
 #include <cstdio>
@@ -40,6 +43,13 @@ void report(const char *what, int result)
     std::fflush(stdout);
 }
 
+long long monotonicNanoseconds()
+{
+    timespec now = {};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<long long>(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
 void printEnvironment()
 {
     std::printf("environment:\n");
@@ -59,8 +69,8 @@ int main(int argc, char *argv[])
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Loads a session plug-in, calls its KpxRegister, runs until SIGTERM or SIGINT, then "
-        "calls KpxUnRegister, lets its deferred deletions run and exits with status 0. "
-        "SIGUSR1 prints the environment."));
+        "calls KpxUnRegister, lets its deferred deletions run, unloads it and exits with status "
+        "0. SIGUSR1 prints the environment."));
     parser.addHelpOption();
     const QCommandLineOption connectionOption(
         QStringLiteral("connection"),
@@ -68,6 +78,12 @@ int main(int argc, char *argv[])
                        "the plug-in; its unique bus name is printed."),
         QStringLiteral("name"));
     parser.addOption(connectionOption);
+    const QCommandLineOption unloadOption(
+        QStringLiteral("unload"),
+        QStringLiteral("Once the event loop runs, call KpxUnRegister, let the deferred deletions "
+                       "run and unload the plug-in (\"unloaded: 1\" when it was), then keep "
+                       "running until SIGTERM or SIGINT."));
+    parser.addOption(unloadOption);
     parser.addPositionalArgument(QStringLiteral("plugin"),
                                  QStringLiteral("Path of the plug-in library."));
     parser.process(app);
@@ -78,10 +94,9 @@ int main(int argc, char *argv[])
 
     const LogRulesWatcher logRules(nullptr);
 
-    // The plug-in's singletons live until the process ends and keep GLib
-    // callbacks registered, so its code stays mapped after unloading.
+    // Unloaded as any host may unload it: a plug-in that must stay mapped
+    // has to see to that itself.
     QLibrary plugin(parser.positionalArguments().constFirst());
-    plugin.setLoadHints(QLibrary::PreventUnloadHint);
     const auto registerPlugin = reinterpret_cast<EntryPoint>(plugin.resolve("KpxRegister"));
     const auto unregisterPlugin = reinterpret_cast<EntryPoint>(plugin.resolve("KpxUnRegister"));
     if (!registerPlugin || !unregisterPlugin) {
@@ -100,7 +115,8 @@ int main(int argc, char *argv[])
             return;
         }
         notifier.setEnabled(false);
-        report("KpxUnRegister", unregisterPlugin(nullptr, nullptr));
+        if (plugin.isLoaded())
+            report("KpxUnRegister", unregisterPlugin(nullptr, nullptr));
         QCoreApplication::quit();
     });
     for (const int signal : {SIGTERM, SIGINT, SIGUSR1}) {
@@ -115,12 +131,21 @@ int main(int argc, char *argv[])
             QDBusConnection::SessionBus, QString::fromUtf8(connectionName).trimmed());
         std::printf("connection: %s\n", qPrintable(bus.baseService()));
     }
-    timespec now = {};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    std::printf("calling KpxRegister at %lld ns\n",
-                static_cast<long long>(now.tv_sec) * 1000000000 + now.tv_nsec);
-    report("KpxRegister",
-           registerPlugin(connectionName.isNull() ? nullptr : connectionName.constData(), nullptr));
+    std::printf("calling KpxRegister at %lld ns\n", monotonicNanoseconds());
+    const int registered =
+        registerPlugin(connectionName.isNull() ? nullptr : connectionName.constData(), nullptr);
+    std::printf("KpxRegister returned at %lld ns\n", monotonicNanoseconds());
+    report("KpxRegister", registered);
+    // Once the event loop runs, as a session manager would.
+    QTimer unload;
+    unload.setSingleShot(true);
+    QObject::connect(&unload, &QTimer::timeout, &app, [&] {
+        report("KpxUnRegister", unregisterPlugin(nullptr, nullptr));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        report("unloaded", plugin.unload());
+    });
+    if (parser.isSet(unloadOption))
+        unload.start(0);
 
     QCoreApplication::exec();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

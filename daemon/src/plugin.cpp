@@ -5,6 +5,7 @@
 
 #include "appstore_daemon_interface.h"
 #include "dbus_interface.h"
+#include "logging_and_config.h"
 #include "translation.h"
 
 #include <QTranslator>
@@ -32,16 +33,6 @@ template <typename T> void scheduleDeletion(T *&object)
 } // namespace
 
 extern "C" {
-
-const char kVConfigAppStoreAppId[] = "ostrel-app-store";
-const char kVConfigAppStoreName[] = "org.ostrel.app-store";
-
-const QLoggingCategory &logMain()
-{
-    // Constructed on first use; every level is enabled until filter rules say otherwise.
-    static const QLoggingCategory category("com.ostrel.app-store.session-daemon");
-    return category;
-}
 
 int KpxRegister(const char *name, void *)
 {

@@ -5,18 +5,6 @@
 
 #include "export.h"
 
-#include <QLoggingCategory>
-
-extern "C" {
-
-// The plug-in's one logging category, "com.ostrel.app-store.session-daemon".
-OSTREL_EXPORT const QLoggingCategory &logMain();
-
-// The store's desktop configuration: application id and configuration name.
-OSTREL_EXPORT extern const char kVConfigAppStoreAppId[];
-OSTREL_EXPORT extern const char kVConfigAppStoreName[];
-}
-
 extern "C" {
 
 // Entry points for the session service manager. name: the session-bus

@@ -18,7 +18,7 @@
 #include "gvariant_qvariant.h"
 #include "log_rules_watcher.h"
 #include "manual_proxy_config.h"
-#include "plugin.h"
+#include "logging_and_config.h"
 #include "system_proxy_monitor.h"
 #include "vconfig_watcher.h"
 

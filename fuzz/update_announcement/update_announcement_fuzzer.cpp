@@ -13,7 +13,7 @@
 
 #include "appstore_daemon_interface.h"
 #include "daemon_fuzzing.h"
-#include "plugin.h"
+#include "logging_and_config.h"
 
 namespace {
 

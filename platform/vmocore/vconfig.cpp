@@ -63,17 +63,24 @@ QByteArray VConfig::keyPath(const QString &key) const
     return m_client && dconf_is_key(path.constData(), nullptr) ? path : QByteArray();
 }
 
+QVariant VConfig::read(const QByteArray &path) const
+{
+    GVariant *stored = dconf_client_read(m_client, path.constData());
+    if (!stored)
+        return QVariant();
+    const QVariant result = GVariantQVariant::toQVariant(stored);
+    g_variant_unref(stored);
+    return result;
+}
+
 QVariant VConfig::value(const QString &key, const QVariant &fallback) const
 {
     const QByteArray path = keyPath(key);
     if (path.isEmpty())
         return fallback;
-    GVariant *stored = dconf_client_read(m_client, path.constData());
-    if (!stored)
-        return fallback;
-    const QVariant result = GVariantQVariant::toQVariant(stored);
-    g_variant_unref(stored);
-    return result;
+    const QVariant result = read(path);
+    m_given.insert(key, result);
+    return result.isValid() ? result : fallback;
 }
 
 void VConfig::setValue(const QString &key, const QVariant &value)
@@ -90,14 +97,32 @@ void VConfig::onChanged(DConfClient *, const char *prefix, const char *const *ch
                         void *self)
 {
     auto *config = static_cast<VConfig *>(self);
+    QStringList changed;
+    bool wholeDirectory = false;
     for (const char *const *change = changes; *change; ++change) {
         const QByteArray path = QByteArray(prefix) + *change;
+        // A directory path ends with '/': this one, or one above it.
+        if (path.endsWith('/') && config->m_dir.startsWith(path)) {
+            wholeDirectory = true;
+            continue;
+        }
         if (!path.startsWith(config->m_dir))
             continue;
         const QByteArray key = path.mid(config->m_dir.size());
-        if (!key.isEmpty() && !key.contains('/'))
-            Q_EMIT config->valueChanged(QString::fromUtf8(key));
+        if (!key.isEmpty() && !key.contains('/') && !changed.contains(QString::fromUtf8(key)))
+            changed.append(QString::fromUtf8(key));
     }
+    if (wholeDirectory) {
+        // Only the keys given out can have changed for anyone.
+        for (auto given = config->m_given.begin(); given != config->m_given.end(); ++given) {
+            const QVariant now = config->read(config->m_dir + given.key().toUtf8());
+            if (now != given.value() && !changed.contains(given.key()))
+                changed.append(given.key());
+            given.value() = now;
+        }
+    }
+    for (const QString &key : qAsConst(changed))
+        Q_EMIT config->valueChanged(key);
 }
 
 } // namespace Core

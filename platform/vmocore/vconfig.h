@@ -3,6 +3,7 @@
 
 #pragma once
 
+#include <QHash>
 #include <QObject>
 #include <QVariant>
 
@@ -32,17 +33,23 @@ public:
     void setValue(const QString &key, const QVariant &value);
 
 Q_SIGNALS:
-    // A key of this configuration changed, whichever process changed it.
+    // A key of this configuration changed, whichever process changed it. A
+    // change of the whole directory or of a directory above it (a reset or
+    // a load of it) is told as a change of each key whose value() was read
+    // and now reads otherwise.
     void valueChanged(const QString &key);
 
 private:
     VConfig(const QByteArray &dir, QObject *parent);
     QByteArray keyPath(const QString &key) const;
+    QVariant read(const QByteArray &path) const;
     static void onChanged(DConfClient *client, const char *prefix, const char *const *changes,
                           const char *tag, void *self);
 
     QByteArray m_dir;
     DConfClient *m_client = nullptr;
+    // What value() last gave for each key it was asked for (invalid: unset).
+    mutable QHash<QString, QVariant> m_given;
 };
 
 } // namespace Core

@@ -3,7 +3,8 @@
 
 #include "vnotifysender.h"
 
-#include <QDBusConnection>
+#include "notification_delivery.h"
+
 #include <QDBusMessage>
 
 namespace Vmo {
@@ -65,7 +66,7 @@ QDBusPendingCall VNotifySender::call() const
     // susssasa{sv}i, in the order of the Desktop Notifications Specification.
     message << m_appName << m_replaceId << m_appIcon << m_summary << m_body << m_actions << m_hints
             << m_timeOut;
-    return QDBusConnection::sessionBus().asyncCall(message);
+    return NotificationDelivery::instance()->send(message);
 }
 
 } // namespace VUtil

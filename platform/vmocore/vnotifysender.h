@@ -14,7 +14,9 @@ namespace VUtil {
 
 // Builds one desktop notification and sends it to the session's notification
 // service ("org.freedesktop.Notifications"). Each setter returns the builder by
-// value so that the calls chain; call() sends without waiting.
+// value so that the calls chain; call() sends without waiting. A notification
+// sent while no server owns the name is held and shown once one takes it
+// (NotificationDelivery).
 class VNotifySender
 {
 public:
@@ -28,7 +30,8 @@ public:
     VNotifySender hints(const QMap<QString, QVariant> &hints);
     VNotifySender timeOut(int milliseconds);
 
-    // Sends Notify on the session bus; the reply carries the notification's id.
+    // Sends Notify on the session bus; the reply carries the notification's id
+    // (an error when no server took it at once: it may still be shown later).
     QDBusPendingCall call() const;
 
 private:

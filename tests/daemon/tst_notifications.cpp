@@ -114,8 +114,10 @@ struct Setup
     int edition = 3;
     bool wayland = false;
     bool german = false;
-    // No password entry, and the lock service answers with an error.
+    // No password entry: the lock service answers CurrentUser with this text,
+    // or with an error where it is null.
     bool withoutUserName = false;
+    QString lockReply;
     bool daemonRunning = true;
     // A service the host does without: "lock", "schemas" or "dconf".
     QString missing;
@@ -123,8 +125,8 @@ struct Setup
     bool operator==(const Setup &other) const
     {
         return edition == other.edition && wayland == other.wayland && german == other.german &&
-               withoutUserName == other.withoutUserName && daemonRunning == other.daemonRunning &&
-               missing == other.missing;
+               withoutUserName == other.withoutUserName && lockReply == other.lockReply &&
+               daemonRunning == other.daemonRunning && missing == other.missing;
     }
 };
 
@@ -175,6 +177,8 @@ private:
     int m_notificationsSeen = 0;
     int m_logLinesSeen = 0;
     int m_sentinels = 0;
+    // The session user the host found, as it reported it to the daemon.
+    QString m_hostUser;
 
     // Starts the host unless it already runs with this setup.
     bool useHost(const Setup &setup)
@@ -190,9 +194,7 @@ private:
             return false;
         m_lock.stop();
         if (setup.missing != QLatin1String("lock") &&
-            !m_lock.start(QStringLiteral(LOCK_PEER_PATH),
-                          setup.withoutUserName ? QStringList{QStringLiteral("--error")}
-                                                : QStringList()))
+            !m_lock.start(QStringLiteral(LOCK_PEER_PATH), lockArguments(setup)))
             return false;
 
         m_files = std::make_unique<SystemFiles>();
@@ -227,7 +229,20 @@ private:
         for (int i = 0;
              i < 200 && m_daemon && hostCalls(QStringLiteral("SetSystemProxy")).isEmpty(); ++i)
             QTest::qWait(50);
-        return !m_daemon || !hostCalls(QStringLiteral("SetSystemProxy")).isEmpty();
+        if (!m_daemon)
+            return true;
+        const QList<QJsonObject> reports = m_daemon->calls(QStringLiteral("SetSystemProxy"));
+        m_hostUser = reports.isEmpty() ? QString() : args(reports.last()).at(0).toString();
+        return !hostCalls(QStringLiteral("SetSystemProxy")).isEmpty();
+    }
+
+    static QStringList lockArguments(const Setup &setup)
+    {
+        if (!setup.withoutUserName)
+            return {};
+        if (setup.lockReply.isNull())
+            return {QStringLiteral("--error")};
+        return {QStringLiteral("--reply"), setup.lockReply};
     }
 
     bool startDaemon(const QStringList &arguments = {})
@@ -257,19 +272,27 @@ private:
     // The notifications shown since the last call. A relayed notice of its
     // own closes the sequence: the host handles the daemon's signals in
     // order, so once that notification is here, every earlier one is too.
+    // A host that knows no user relays nothing: an update notice closes it.
     QList<QJsonObject> shown()
     {
         const QString sentinel = QStringLiteral("sentinel-%1").arg(++m_sentinels);
-        emitNotice(notice(1, sentinel, m_setup.withoutUserName ? QString() : ownSessionUserName()));
+        if (m_hostUser.isEmpty()) {
+            storeNoticeDate(date(-1));
+            announce({json({{QStringLiteral("name"), sentinel}})});
+        } else {
+            emitNotice(notice(1, sentinel, m_hostUser));
+        }
+        const auto closes = [&sentinel](const QJsonObject &note) {
+            return summaryOf(note).contains(sentinel) || bodyOf(note).contains(sentinel);
+        };
         QList<QJsonObject> all = notifications();
-        for (int i = 0; i < 200 && (all.isEmpty() || !summaryOf(all.last()).contains(sentinel));
-             ++i) {
+        for (int i = 0; i < 200 && (all.isEmpty() || !closes(all.last())); ++i) {
             QTest::qWait(50);
             all = notifications();
         }
         QList<QJsonObject> result = all.mid(m_notificationsSeen);
         m_notificationsSeen = all.size();
-        if (result.isEmpty() || !summaryOf(result.last()).contains(sentinel))
+        if (result.isEmpty() || !closes(result.last()))
             QTest::qFail("the closing notification did not arrive", __FILE__, __LINE__);
         else
             result.removeLast();
@@ -286,6 +309,18 @@ private:
         return notes.isEmpty() ? QString() : bodyOf(notes.last());
     }
 
+    // The announcement repeated until its notice's body is the expected one,
+    // or time runs out: the last body shown.
+    QString settledBody(const QString &expected)
+    {
+        QString shown = noticeBody(apps(3));
+        for (int i = 0; i < 50 && shown != expected; ++i) {
+            QTest::qWait(100);
+            shown = noticeBody(apps(3));
+        }
+        return shown;
+    }
+
     // The plug-in's log lines since the last call.
     QStringList newLogLines()
     {
@@ -293,6 +328,18 @@ private:
         const QStringList result = lines.mid(m_logLinesSeen);
         m_logLinesSeen = lines.size();
         return result;
+    }
+
+    // Waits until the host has handled what the daemon sent so far, and the
+    // replies to what it sent have had time to come back: the host handles
+    // the daemon's signals in order, so once this user's return is reported,
+    // the signals before it are handled too.
+    void waitUntilHandled()
+    {
+        const int reports = hostCalls(QStringLiteral("SetSystemProxy")).size();
+        emitUserChanged(m_hostUser);
+        QTRY_COMPARE(hostCalls(QStringLiteral("SetSystemProxy")).size(), reports + 1);
+        QTest::qWait(100);
     }
 
     // Calls the host made to the daemon with this member, oldest first.
@@ -412,23 +459,35 @@ private Q_SLOTS:
         m_notificationsSeen = notifications().size();
     }
 
-    void relaysWithoutAUserName_data()
+    // The user comes from the lock service: a "Uid" that is not a user id
+    // leaves it unknown, and a session of an unknown user relays nothing.
+    void relaysOnlyForAKnownUser_data()
     {
+        QTest::addColumn<QString>("lockReply"); // null: an error
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("relayed");
-        QTest::newRow("no logname") << json({{"opt", 1}, {"appName", "Calc"}}) << true;
-        QTest::newRow("empty logname") << notice(1, "Calc", QString()) << true;
-        QTest::newRow("a logname") << notice(1, "Calc", ownSessionUserName()) << false;
+        const QString none;
+        QTest::newRow("no user, no logname")
+            << none << json({{"opt", 1}, {"appName", "Calc"}}) << false;
+        QTest::newRow("no user, empty logname") << none << notice(1, "Calc", "") << false;
+        QTest::newRow("uid as text")
+            << "{\"Name\": \"\", \"Uid\": \"abc\"}" << notice(1, "Calc", "") << false;
+        QTest::newRow("uid a fraction") << "{\"Uid\": 0.5}" << notice(1, "Calc", "") << false;
+        QTest::newRow("uid negative") << "{\"Uid\": -1}" << notice(1, "Calc", "") << false;
+        QTest::newRow("uid 1") << "{\"Uid\": 1}" << notice(1, "Calc", "daemon") << true;
+        QTest::newRow("uid 1.0") << "{\"Uid\": 1.0}" << notice(1, "Calc", "daemon") << true;
     }
 
-    void relaysWithoutAUserName()
+    void relaysOnlyForAKnownUser()
     {
+        QFETCH(QString, lockReply);
         QFETCH(QString, text);
         QFETCH(bool, relayed);
         if (!ownLoginName().isEmpty())
             QSKIP("this session has a login name, which the host would find");
         Setup setup;
         setup.withoutUserName = true;
+        setup.lockReply = lockReply;
         QVERIFY(useHost(setup));
         emitNotice(text);
         QCOMPARE(shown().size(), relayed ? 1 : 0);
@@ -547,8 +606,8 @@ private Q_SLOTS:
     {
         QTest::addColumn<bool>("wayland");
         QTest::addColumn<QString>("body");
-        QTest::newRow("wayland") << true << "2 apps: Number, Fraction";
-        QTest::newRow("x11") << false << "6 apps: Number, Fraction, Boolean...";
+        QTest::newRow("wayland") << true << "3 apps: Number, Fraction, Written 1.0";
+        QTest::newRow("x11") << false << "7 apps: Number, Fraction, Written 1.0...";
     }
 
     void filtersForWayland()
@@ -561,6 +620,8 @@ private Q_SLOTS:
         const QStringList infos = {
             json({{"name", "Number"}, {"supportWayland", 1}}),
             json({{"name", "Fraction"}, {"supportWayland", 1.0}}),
+            // As the daemon may write it; Qt's own writer would write 1.
+            QStringLiteral("{\"name\": \"Written 1.0\", \"supportWayland\": 1.0}"),
             json({{"name", "Boolean"}, {"supportWayland", true}}),
             json({{"name", "Text"}, {"supportWayland", "1"}}),
             json({{"name", "Zero"}, {"supportWayland", 0}}),
@@ -571,14 +632,22 @@ private Q_SLOTS:
 
     void followsTheIgnoreList_data()
     {
-        QTest::addColumn<QString>("ignored"); // as dconf writes it; null: reset
+        QTest::addColumn<QString>("ignored");   // as dconf writes it; null: reset
+        QTest::addColumn<QStringList>("dconf"); // then this command, if any
         QTest::addColumn<QString>("body");
-        QTest::newRow("one") << "['org.app2']"
-                             << "2 apps: App1, App3";
-        QTest::newRow("letter case") << "['ORG.APP2']"
-                                     << "3 apps: App1, App2, App3";
-        QTest::newRow("all") << "['org.app1', 'org.app2', 'org.app3']" << QString();
-        QTest::newRow("reset") << QString() << "3 apps: App1, App2, App3";
+        const QString store = QStringLiteral("/ostrel-app-store/org.ostrel.app-store/");
+        QTest::newRow("one") << "['org.app2']" << QStringList() << "2 apps: App1, App3";
+        QTest::newRow("letter case")
+            << "['ORG.APP2']" << QStringList() << "3 apps: App1, App2, App3";
+        QTest::newRow("all") << "['org.app1', 'org.app2', 'org.app3']" << QStringList()
+                             << QString();
+        QTest::newRow("reset") << QString() << QStringList() << "3 apps: App1, App2, App3";
+        // What a "reset to defaults" button does.
+        QTest::newRow("reset of the directory")
+            << "['org.app2']" << QStringList{"reset", "-f", store} << "3 apps: App1, App2, App3";
+        QTest::newRow("reset of a parent")
+            << "['org.app2']" << QStringList{"reset", "-f", "/ostrel-app-store/"}
+            << "3 apps: App1, App2, App3";
     }
 
     // Changed from another process: the change reaches the host on its own
@@ -586,15 +655,17 @@ private Q_SLOTS:
     void followsTheIgnoreList()
     {
         QFETCH(QString, ignored);
+        QFETCH(QStringList, dconf);
         QFETCH(QString, body);
         QVERIFY(useHost(Setup()));
         QVERIFY(dconfWrite(QStringLiteral("appsIgnoreUpdates"), ignored));
-        QString shownBody = noticeBody(apps(3));
-        for (int i = 0; i < 50 && shownBody != body; ++i) {
-            QTest::qWait(100);
-            shownBody = noticeBody(apps(3));
+        if (!dconf.isEmpty()) {
+            // Only once the write has reached the host does the command change it.
+            QCOMPARE(settledBody(QStringLiteral("2 apps: App1, App3")),
+                     QStringLiteral("2 apps: App1, App3"));
+            QCOMPARE(runTool(QStringLiteral("dconf"), dconf), 0);
         }
-        QCOMPARE(shownBody, body);
+        QCOMPARE(settledBody(body), body);
     }
 
     void canBeSwitchedOff()
@@ -655,20 +726,51 @@ private Q_SLOTS:
         QCOMPARE(shown().size(), 2);
     }
 
-    void showsNoticesOnceTheServerIsBack()
+    // Notices sent while no server owns the name, as at login: held, then
+    // shown in order once a server takes the name, and never again.
+    void holdsNoticesUntilAServerAppears()
     {
         QVERIFY(useHost(Setup()));
         m_server.stop();
-        emitNotice(notice(1, "Unseen", ownSessionUserName()));
-        // Handled in order: once this user's return is reported, so is the notice.
-        const int reports = hostCalls(QStringLiteral("SetSystemProxy")).size();
-        emitUserChanged(ownSessionUserName());
-        QTRY_COMPARE(hostCalls(QStringLiteral("SetSystemProxy")).size(), reports + 1);
+        emitNotice(notice(1, "Calc", m_hostUser));
+        storeNoticeDate(date(-1));
+        announce(apps(1));
+        emitNotice(notice(6, "Calc", m_hostUser));
+        waitUntilHandled();
         QVERIFY(m_server.start(QStringLiteral(NOTIFICATION_PEER_PATH)));
-        emitNotice(notice(1, "Calc", ownSessionUserName()));
         const QList<QJsonObject> notes = shown();
-        QCOMPARE(notes.size(), 1);
-        QCOMPARE(summaryOf(notes.first()), QStringLiteral("\"Calc\" installed successfully"));
+        QStringList summaries;
+        for (const QJsonObject &note : notes)
+            summaries << summaryOf(note);
+        QCOMPARE(summaries, QStringList({"\"Calc\" installed successfully",
+                                         "App Updates are available", "Failed to remove the app"}));
+        QCOMPARE(hostCalls(QStringLiteral("SetConfigByNodeName")).last(), date(0));
+
+        // A restart of the server brings none of them again.
+        m_server.stop();
+        QVERIFY(m_server.start(QStringLiteral(NOTIFICATION_PEER_PATH)));
+        QCOMPARE(shown().size(), 0);
+        QCOMPARE(m_host->errorLines().filter(QStringLiteral("vmocore.notifications|")),
+                 QStringList());
+    }
+
+    // The oldest is dropped, with one warning line, to keep the 32 newest.
+    void holdsAtMost32Notices()
+    {
+        QVERIFY(useHost(Setup()));
+        m_server.stop();
+        for (int i = 1; i <= 33; ++i)
+            emitNotice(notice(1, QStringLiteral("App%1").arg(i), m_hostUser));
+        waitUntilHandled();
+        QVERIFY(m_server.start(QStringLiteral(NOTIFICATION_PEER_PATH)));
+        const QList<QJsonObject> notes = shown();
+        QCOMPARE(notes.size(), 32);
+        QCOMPARE(summaryOf(notes.first()), QStringLiteral("\"App2\" installed successfully"));
+        QCOMPARE(summaryOf(notes.last()), QStringLiteral("\"App33\" installed successfully"));
+        QCOMPARE(m_host->errorLines().filter(QStringLiteral("vmocore.notifications|")),
+                 QStringList{"vmocore.notifications|warning|Notification dropped, too many held "
+                             "without a notification server: \"\\\"App1\\\" installed "
+                             "successfully\""});
     }
 
     void worksWithoutAService_data()

@@ -286,6 +286,16 @@ private Q_SLOTS:
         QTest::newRow("lock service uid")
             << noEntry << QStringList({"--reply", "{\"Name\": \"\", \"Uid\": 1}"}) << "daemon" << 1
             << QString();
+        QTest::newRow("uid written 1.0")
+            << noEntry << QStringList({"--reply", "{\"Uid\": 1.0}"}) << "daemon" << 1 << QString();
+        // Read as 0 they would make the session root's.
+        for (const char *uid : {"\"abc\"", "0.5", "-1", "4294967295", "true"}) {
+            const QString reply = QStringLiteral("{\"Uid\": %1}").arg(QLatin1String(uid));
+            QTest::newRow(qPrintable("uid " + QString::fromLatin1(uid)))
+                << noEntry << QStringList({"--reply", reply}) << "" << 1
+                << "warning|CurrentUser Uid is not a user id: \"" +
+                       QString(reply).replace(QLatin1Char('"'), QLatin1String("\\\"")) + '"';
+        }
         QTest::newRow("not an object")
             << noEntry << QStringList({"--reply", "[\"alice\"]"}) << "" << 1
             << "warning|Parse CurrentUser failed: \"no error occurred\" \"[\\\"alice\\\"]\"";
@@ -317,6 +327,50 @@ private Q_SLOTS:
         QCOMPARE(warnings, warning.isEmpty() ? QStringList() : QStringList({warning}));
     }
 
+    // The daemon owns its name and answers nothing: the host's start does not
+    // wait for it, and the bridge made then works once a daemon answers.
+    void startsBesideAHungDaemon()
+    {
+        m_daemon = std::make_unique<Peer>();
+        QVERIFY(m_daemon->start(QStringLiteral(DAEMON_PEER_PATH), {QStringLiteral("--hang")}));
+        m_host = std::make_unique<Host>();
+        QVERIFY(m_host->start({}));
+        QVERIFY(callInstance(QDBusConnection::sessionBus(), kName));
+        QVERIFY(startDaemon());
+        setHttpProxySettings();
+        set(QString(), QStringLiteral("mode"), QStringLiteral("manual"));
+        QTRY_VERIFY_WITH_TIMEOUT(!proxyCalls().isEmpty(), 10000);
+        QVERIFY(proxyArgs(proxyCalls().constLast())
+                    .at(1)
+                    .contains(QLatin1String("socks5://socks.example:1080")));
+    }
+
+    // As a session manager that unloads a plug-in it no longer uses: the
+    // plug-in's singletons go on living with their callbacks.
+    void survivesAHostThatUnloadsIt()
+    {
+        Host &host = startHost({QStringLiteral("--unload")});
+        QTRY_VERIFY(host.outputLines().contains(QStringLiteral("unloaded: 1")));
+        setHttpProxySettings();
+        set(QString(), QStringLiteral("mode"), QStringLiteral("manual"));
+        QCOMPARE(runTool(QStringLiteral("dconf"),
+                         {QStringLiteral("write"),
+                          QStringLiteral("/ostrel-app-store/org.ostrel.app-store/log_rules"),
+                          QStringLiteral("'x.debug=true'")}),
+                 0);
+        QCOMPARE(runTool(QStringLiteral("dconf"), {QStringLiteral("reset"), QStringLiteral("-f"),
+                                                   QStringLiteral("/ostrel-app-store/")}),
+                 0);
+        // The environment still follows the desktop; the bridge, gone, reports nothing.
+        QTRY_COMPARE(proxyVariables(host).size(), 3);
+        EXPECT_PROXY_CALLS(1);
+        m_daemon.reset();
+        QVERIFY(startDaemon());
+        QVERIFY(startLock());
+        emitUserChanged(ownSessionUserName());
+        EXPECT_PROXY_CALLS(0);
+    }
+
     void keepsWorkingWithoutTheDaemon()
     {
         if (m_loginNameSet)
@@ -342,6 +396,8 @@ private:
     {
         const QString end = QStringLiteral("end of environment");
         const int printed = host.outputLines().count(end);
+        if (host.pid() <= 0) // kill(0, ...) would signal this test
+            return {QStringLiteral("(the host is not running)")};
         kill(pid_t(host.pid()), SIGUSR1);
         for (int i = 0; i < 200 && host.outputLines().count(end) == printed; ++i)
             QTest::qWait(50);

@@ -4,7 +4,7 @@
 // The configuration watcher against real dconf on a private session bus.
 
 #include "log_capture.h"
-#include "plugin.h"
+#include "logging_and_config.h"
 #include "test_main.h"
 #include "vconfig_watcher.h"
 
@@ -121,6 +121,60 @@ private Q_SLOTS:
         dconfWrite(kDir + QStringLiteral("log_rules"), QStringLiteral("'x'"));
         settle(spy, 2);
         QCOMPARE(spy.at(1).at(3).toString(), QStringLiteral("log_rules"));
+    }
+
+    // A reset or a load of the whole directory, or of one above it: one
+    // signal for each key given out whose value it changed.
+    void reportsWholeDirectoryChanges_data()
+    {
+        QTest::addColumn<QStringList>("command");
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QVariantMap>("changes");
+        // Every key given out: those read, and those whose change it passed on.
+        const QVariantMap cleared{{QStringLiteral("appsIgnoreUpdates"), QVariant()},
+                                  {QStringLiteral("log_rules"), QVariant()},
+                                  {QStringLiteral("changedOnly"), QVariant()}};
+        QTest::newRow("reset of the directory")
+            << QStringList{"reset", "-f", kDir} << QByteArray() << cleared;
+        QTest::newRow("reset of a parent")
+            << QStringList{"reset", "-f", "/ostrel-app-store/"} << QByteArray() << cleared;
+        QTest::newRow("reset of everything")
+            << QStringList{"reset", "-f", "/"} << QByteArray() << cleared;
+        QTest::newRow("reset of another directory")
+            << QStringList{"reset", "-f", "/ostrel-app-store/other/"} << QByteArray()
+            << QVariantMap();
+        QTest::newRow("load") << QStringList{"load", kDir}
+                              << QByteArray("[/]\nlog_rules='new'\nappsIgnoreUpdates=['org.a']\n")
+                              << QVariantMap{{QStringLiteral("log_rules"), QStringLiteral("new")}};
+    }
+
+    void reportsWholeDirectoryChanges()
+    {
+        QFETCH(QStringList, command);
+        QFETCH(QByteArray, input);
+        QFETCH(QVariantMap, changes);
+        QSignalSpy spy(m_watcher, &VConfigWatcher::sigValueChanged);
+        dconfWrite(kDir + QStringLiteral("appsIgnoreUpdates"), QStringLiteral("['org.a']"));
+        dconfWrite(kDir + QStringLiteral("log_rules"), QStringLiteral("'old'"));
+        dconfWrite(kDir + QStringLiteral("changedOnly"), QStringLiteral("1"));
+        dconfWrite(QStringLiteral("/ostrel-app-store/other/key"), QStringLiteral("1"));
+        settle(spy, 3);
+        spy.clear();
+        // Read: two keys that are set, one that is not.
+        for (const char *key : {"appsIgnoreUpdates", "log_rules", "updateAppsNotNotify"})
+            m_watcher->getValueSync(kAppId, kName, QString(), QString::fromLatin1(key));
+
+        QProcess dconf;
+        dconf.start(QStringLiteral("dconf"), command);
+        dconf.write(input);
+        dconf.closeWriteChannel();
+        QVERIFY(dconf.waitForFinished());
+        QCOMPARE(dconf.exitCode(), 0);
+        settle(spy, changes.size());
+        QVariantMap reported;
+        for (const QList<QVariant> &signal : qAsConst(spy))
+            reported.insert(signal.at(3).toString(), signal.at(4));
+        QCOMPARE(reported, changes);
     }
 
     void addingTheSameTripleAgainChangesNothing()

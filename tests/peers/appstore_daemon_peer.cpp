@@ -6,7 +6,8 @@
 // standard output, keeps the values of SetConfigByNodeName, and, when a test
 // asks through "org.ostrel.test.AppstoreDaemon", emits its two signals,
 // changes LocalUpgradeCheckStatus, answers a method with an error or hangs.
-// --upgrade-check-status starts it with LocalUpgradeCheckStatus true.
+// --upgrade-check-status starts it with LocalUpgradeCheckStatus true; --hang
+// makes it own the name and then answer nothing at all, until it is ended.
 
 #include "call_record.h"
 
@@ -21,6 +22,8 @@
 #include <QThread>
 
 #include <utility>
+
+#include <unistd.h>
 
 class Daemon : public QObject, protected QDBusContext
 {
@@ -112,8 +115,10 @@ public Q_SLOTS:
     {
         Q_EMIT m_signals->sigLocalAppsUpgradeNotify(infos);
     }
+    // Recorded as it is emitted, for the time it takes to become a notification.
     void EmitSystemNotificationSent(const QString &notice)
     {
+        recordCall(QStringLiteral("EmitSystemNotificationSent"), {notice}, m_daemon->sender());
         Q_EMIT m_signals->sigSystemNotificationSent(notice);
     }
     // The same signals count times in a row, for the benchmarks.
@@ -152,6 +157,9 @@ int main(int argc, char *argv[])
     const QCommandLineOption checking(QStringLiteral("upgrade-check-status"),
                                       QStringLiteral("Start with LocalUpgradeCheckStatus true."));
     parser.addOption(checking);
+    const QCommandLineOption hang(QStringLiteral("hang"),
+                                  QStringLiteral("Own the name, then answer nothing."));
+    parser.addOption(hang);
     parser.process(app);
 
     Daemon daemon;
@@ -165,6 +173,10 @@ int main(int argc, char *argv[])
         return 1;
     }
     announceReady();
+    if (parser.isSet(hang)) {
+        for (;;)
+            pause();
+    }
     return QCoreApplication::exec();
 }
 

@@ -1,34 +1,20 @@
 // SPDX-FileCopyrightText: 2026 Ostrel app store developers
 // SPDX-License-Identifier: LGPL-2.1-or-later
 
+// The bridge's construction and its wiring to the watchers and the buses.
+
 #include "appstore_daemon_interface.h"
 
 #include "current_user.h"
-#include "guard.h"
-#include "plugin.h"
-#include "proxy_url.h"
+#include "logging_and_config.h"
 #include "session_type.h"
+#include "system_daemon_interface.h"
 #include "system_proxy_monitor.h"
 #include "vconfig_watcher.h"
 
 #include <vsysinfo.h>
 
 #include <QDBusConnection>
-#include <QDBusInterface>
-#include <QDBusMessage>
-#include <QJsonDocument>
-
-#include <unistd.h>
-
-namespace {
-
-const QString kDaemonService = QStringLiteral("com.yarl.appstore.daemon");
-const QString kDaemonPath = QStringLiteral("/appstore");
-const QString kDaemonInterface = QStringLiteral("com.yarl.appstore.daemon.interface");
-const QString kLockService = QStringLiteral("org.ostrel.kse.LockService1");
-const QString kLockPath = QStringLiteral("/org/ostrel/kse/LockService1");
-
-} // namespace
 
 AppstoreDaemonInterface *AppstoreDaemonInterface::m_appstoreDaemon = nullptr;
 
@@ -52,8 +38,7 @@ AppstoreDaemonInterface::AppstoreDaemonInterface(QObject *parent)
     VConfigWatcher::instance()->getValueAsync(QString::fromLatin1(kVConfigAppStoreAppId),
                                               QString::fromLatin1(kVConfigAppStoreName), QString(),
                                               QStringLiteral("appsIgnoreUpdates"));
-    m_daemonInterface = new QDBusInterface(kDaemonService, kDaemonPath, kDaemonInterface,
-                                           QDBusConnection::systemBus(), this);
+    m_daemonInterface = new SystemDaemonInterface(this);
     initDBusConnections();
     slotSystemProxyEnvironmentChanged();
 }
@@ -73,6 +58,8 @@ void AppstoreDaemonInterface::initConnections()
             &AppstoreDaemonInterface::slotSystemProxyEnvironmentChanged);
 }
 
+// Match rules on the bus, not calls to the daemon: they hold whether or not
+// the daemon runs, and however it answers.
 void AppstoreDaemonInterface::initDBusConnections()
 {
     QDBusConnection bus = QDBusConnection::systemBus();
@@ -84,67 +71,4 @@ void AppstoreDaemonInterface::initDBusConnections()
                 SLOT(slotSystemNotificationSent(QString)));
     bus.connect(kLockService, kLockPath, kLockService, QStringLiteral("UserChanged"), this,
                 SLOT(slotUserChanged(QString)));
-}
-
-void AppstoreDaemonInterface::getLogName()
-{
-    m_userName = processLoginName();
-    if (m_userName.isEmpty())
-        m_userName = passwordEntryName(getuid());
-    if (!m_userName.isEmpty())
-        return;
-
-    const QDBusMessage reply = QDBusConnection::systemBus().call(QDBusMessage::createMethodCall(
-        kLockService, kLockPath, kLockService, QStringLiteral("CurrentUser")));
-    if (reply.type() != QDBusMessage::ReplyMessage)
-        return;
-    if (reply.arguments().isEmpty()) {
-        qCWarning(logMain) << "CurrentUser replied without arguments";
-        return;
-    }
-    m_userName = currentUserName(reply.arguments().constFirst().toByteArray());
-}
-
-QString AppstoreDaemonInterface::cachedEnvironmentJson() const
-{
-    return QString::fromUtf8(QJsonDocument::fromVariant(QVariant(m_systemProxyEnvironment))
-                                 .toJson(QJsonDocument::Compact));
-}
-
-void AppstoreDaemonInterface::slotUserChanged(const QString &userName)
-{
-    if (userName != m_userName)
-        return;
-    Guard guard(trimHeap);
-    reportSystemProxyEnvironment(cachedEnvironmentJson());
-}
-
-void AppstoreDaemonInterface::slotSystemProxyEnvironmentChanged()
-{
-    Guard guard(trimHeap);
-    const QVariantMap environment = SystemProxyMonitor::instance()->getEnvironment();
-    if (environment == m_systemProxyEnvironment)
-        return;
-    m_systemProxyEnvironment = environment;
-    reportSystemProxyEnvironment(cachedEnvironmentJson());
-}
-
-void AppstoreDaemonInterface::reportSystemProxyEnvironment(const QString &environmentJson)
-{
-    m_daemonInterface->call(QDBus::NoBlock, QStringLiteral("SetSystemProxy"), m_userName,
-                            environmentJson);
-    // The journal is readable by administrators: no password goes there.
-    qCDebug(logMain).noquote() << "System Proxy:" << maskProxyPasswords(environmentJson);
-}
-
-void AppstoreDaemonInterface::reportProxyMode(const QString &mode)
-{
-    m_daemonInterface->call(QDBus::NoBlock, QStringLiteral("reportMode"), mode);
-}
-
-void AppstoreDaemonInterface::reportManualProxy(const ProxyType &type, const QString &first,
-                                                const QString &second)
-{
-    m_daemonInterface->call(QDBus::NoBlock, QStringLiteral("reportManualInfo"),
-                            QString::number(int(type)), first, second);
 }

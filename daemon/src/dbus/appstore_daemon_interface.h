@@ -11,11 +11,14 @@
 #include <QStringList>
 #include <QVariantMap>
 
-class QDBusInterface;
+class SystemDaemonInterface;
 
 // The bridge between the system app-store daemon and the user's session: a
 // process-wide singleton that tracks the session's user, reports the proxy
 // environment to the daemon and turns the daemon's signals into notices.
+// Its construction and wiring are in appstore_daemon_interface.cpp, each of
+// its jobs in a file of its own: user_tracking.cpp, package_notices.cpp (the
+// relay included), update_notice.cpp and proxy_reporting.cpp.
 class OSTREL_EXPORT AppstoreDaemonInterface : public QObject
 {
     Q_OBJECT
@@ -65,7 +68,7 @@ private:
 
     static AppstoreDaemonInterface *m_appstoreDaemon;
 
-    QDBusInterface *m_daemonInterface = nullptr;
+    SystemDaemonInterface *m_daemonInterface = nullptr;
     QString m_userName;
     bool m_relaySystemNotifications = false;
     bool m_isWayland = false;

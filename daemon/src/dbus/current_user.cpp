@@ -3,7 +3,7 @@
 
 #include "current_user.h"
 
-#include "plugin.h"
+#include "logging_and_config.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -14,12 +14,27 @@
 
 #include <cerrno>
 #include <climits>
+#include <cmath>
+#include <optional>
 #include <vector>
 
 namespace {
 
 // Far beyond any real entry; a lookup that wants more fails.
 constexpr size_t kMaxEntrySize = 1 << 20;
+
+// The user id a JSON value gives: a number that is a whole non-negative
+// value, below (uid_t)-1, which stands for no user. Nothing for any other
+// value: reading it as 0 would make the session root's.
+std::optional<uid_t> userIdOf(const QJsonValue &value)
+{
+    if (!value.isDouble())
+        return std::nullopt;
+    const double number = value.toDouble();
+    if (!(number >= 0) || number >= double(uid_t(-1)) || std::trunc(number) != number)
+        return std::nullopt;
+    return uid_t(number);
+}
 
 } // namespace
 
@@ -56,7 +71,12 @@ QString currentUserName(const QByteArray &reply)
     QString name;
     if (user.contains(QLatin1String("Name")))
         name = user.value(QLatin1String("Name")).toString().trimmed();
-    if (name.isEmpty() && user.contains(QLatin1String("Uid")))
-        name = passwordEntryName(uid_t(user.value(QLatin1String("Uid")).toInt(0)));
-    return name;
+    if (!name.isEmpty() || !user.contains(QLatin1String("Uid")))
+        return name;
+    const std::optional<uid_t> uid = userIdOf(user.value(QLatin1String("Uid")));
+    if (!uid) {
+        qCWarning(logMain) << "CurrentUser Uid is not a user id:" << reply;
+        return QString();
+    }
+    return passwordEntryName(*uid);
 }

@@ -3,7 +3,7 @@
 
 #include "dbus_interface.h"
 
-#include "plugin.h"
+#include "logging_and_config.h"
 
 #include <QDBusConnection>
 #include <QDBusError>

@@ -2,17 +2,20 @@
 // SPDX-License-Identifier: LGPL-2.1-or-later
 
 // The bridge's update notice: at most one a day, resting on the date the
-// system daemon stores for it, and the ignore list that filters it.
+// system daemon stores for it, with its "View" action, and the ignore list
+// that filters it.
 
 #include "appstore_daemon_interface.h"
 
 #include "guard.h"
-#include "plugin.h"
+#include "logging_and_config.h"
+#include "system_daemon_interface.h"
 #include "vconfig_watcher.h"
+
+#include <vnotifysender.h>
 
 #include <QCoreApplication>
 #include <QDBusConnection>
-#include <QDBusInterface>
 #include <QDBusMessage>
 #include <QDBusVariant>
 #include <QDate>
@@ -21,6 +24,7 @@
 
 namespace {
 
+const QString kAppName = QStringLiteral("ostrel-app-store");
 const QString kNoticeNode = QStringLiteral("upgradeNoticeTime");
 const QString kDateFormat = QStringLiteral("yyyyMMdd");
 constexpr int kNamesShown = 3;
@@ -50,6 +54,25 @@ QString noticeBody(const QStringList &names)
 }
 
 } // namespace
+
+void AppstoreDaemonInterface::callNotify(const QString &summary, const QString &body,
+                                         const QString &clientArgument, const QString &origin)
+{
+    const QStringList actions = {QStringLiteral("show_detail"),
+                                 QCoreApplication::translate("QObject", "View")};
+    const QString command =
+        QStringLiteral("ostrel-yarl-appstore-client,%1,--from,%2").arg(clientArgument).arg(origin);
+    const QVariantMap hints = {{QStringLiteral("x-ostrel-action-show_detail"), command}};
+    Vmo::Core::VUtil::VNotifySender(summary)
+        .appName(kAppName)
+        .replaceId(0)
+        .appIcon(kAppName)
+        .appBody(body)
+        .actions(actions)
+        .hints(hints)
+        .timeOut(-1)
+        .call();
+}
 
 void AppstoreDaemonInterface::slotLocalAppsUpgradeNotify(const QStringList &infos)
 {

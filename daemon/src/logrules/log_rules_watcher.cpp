@@ -4,7 +4,7 @@
 #include "log_rules_watcher.h"
 
 #include "logging_rules.h"
-#include "plugin.h"
+#include "logging_and_config.h"
 #include "vconfig_watcher.h"
 
 #include <QLoggingCategory>

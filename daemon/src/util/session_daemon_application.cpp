@@ -4,7 +4,7 @@
 #include "session_daemon_application.h"
 
 #include "appstore_daemon_interface.h"
-#include "plugin.h"
+#include "logging_and_config.h"
 #include "translation.h"
 
 #include <vlogmanager.h>

@@ -3,7 +3,7 @@
 
 #include "vconfig_watcher.h"
 
-#include "plugin.h"
+#include "logging_and_config.h"
 
 #include <vconfig.h>
 

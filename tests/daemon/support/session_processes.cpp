@@ -34,6 +34,8 @@ void Peer::stop()
     if (!m_process.waitForFinished(5000))
         m_process.kill();
     m_process.waitForFinished(5000);
+    // What it recorded stays readable when it is started again.
+    m_pending += m_process.readAllStandardOutput();
 }
 
 QList<QJsonObject> Peer::calls(const QString &member)
@@ -73,7 +75,7 @@ bool Host::start(const QStringList &hostArguments, const QStringList &wrapper)
         return false;
     // Started once KpxRegister has returned.
     for (int i = 0;
-         i < 100 && !outputLines().join(QLatin1Char('\n')).contains(QLatin1String("KpxRegister"));
+         i < 100 && !outputLines().join(QLatin1Char('\n')).contains(QLatin1String("KpxRegister: "));
          ++i)
         m_process.waitForReadyRead(100);
     return outputLines().join(QLatin1Char('\n')).contains(QLatin1String("KpxRegister: 0"));

@@ -1,15 +1,15 @@
 // SPDX-FileCopyrightText: 2026 Ostrel app store developers
 // SPDX-License-Identifier: LGPL-2.1-or-later
 
-// The bridge's notifications about package operations: the relay of the
-// system daemon's per-user notices, the notification builders, and the
-// set-up script a finished installation may ask for.
+// The bridge's package notices: the notification for a finished package
+// operation, the relay that turns the system daemon's per-user notices into
+// it, and the set-up script a finished installation may ask for.
 
 #include "appstore_daemon_interface.h"
 
 #include "guard.h"
+#include "logging_and_config.h"
 #include "path_component.h"
-#include "plugin.h"
 #include "system_notification_data.h"
 
 #include <vnotifysender.h>
@@ -26,25 +26,6 @@ namespace {
 const QString kAppName = QStringLiteral("ostrel-app-store");
 
 } // namespace
-
-void AppstoreDaemonInterface::callNotify(const QString &summary, const QString &body,
-                                         const QString &clientArgument, const QString &origin)
-{
-    const QStringList actions = {QStringLiteral("show_detail"),
-                                 QCoreApplication::translate("QObject", "View")};
-    const QString command =
-        QStringLiteral("ostrel-yarl-appstore-client,%1,--from,%2").arg(clientArgument).arg(origin);
-    const QVariantMap hints = {{QStringLiteral("x-ostrel-action-show_detail"), command}};
-    Vmo::Core::VUtil::VNotifySender(summary)
-        .appName(kAppName)
-        .replaceId(0)
-        .appIcon(kAppName)
-        .appBody(body)
-        .actions(actions)
-        .hints(hints)
-        .timeOut(-1)
-        .call();
-}
 
 void AppstoreDaemonInterface::callPkgOpNotify(const E_OptStatus &status, const QString &appName,
                                               const QString &packageName)
@@ -102,7 +83,9 @@ void AppstoreDaemonInterface::callPkgOpNotify(const E_OptStatus &status, const Q
 
 void AppstoreDaemonInterface::slotSystemNotificationSent(const QString &noticeJsonStr)
 {
-    if (!m_relaySystemNotifications)
+    // Every session receives every notice: with the session's user unknown,
+    // none of them can be told to be this user's.
+    if (!m_relaySystemNotifications || m_userName.isEmpty())
         return;
     Guard guard(trimHeap);
     _System_Notification_Data notice;
@@ -111,7 +94,6 @@ void AppstoreDaemonInterface::slotSystemNotificationSent(const QString &noticeJs
     if (notice.opt == OptNone && notice.appName.isEmpty() && notice.packageName.isEmpty() &&
         notice.logname.isEmpty())
         return;
-    // Every session receives every notice: show only this user's.
     if (notice.logname != m_userName)
         return;
     callPkgOpNotify(notice.opt, notice.appName, notice.packageName);
