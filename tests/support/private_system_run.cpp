@@ -41,8 +41,12 @@ bool dropLines(const QByteArray &path, const QByteArray &prefix, const QByteArra
 
 bool hideOwnEntry()
 {
-    const passwd *own = getpwuid(getuid());
-    return own && dropLines("/etc/passwd", QByteArray(own->pw_name) + ':', QByteArray()) &&
+    passwd entry = {};
+    passwd *own = nullptr;
+    char buffer[4096];
+    if (getpwuid_r(getuid(), &entry, buffer, sizeof buffer, &own) != 0 || !own)
+        return false;
+    return dropLines("/etc/passwd", QByteArray(own->pw_name) + ':', QByteArray()) &&
            dropLines("/etc/nsswitch.conf", "passwd:", "passwd: files\n");
 }
 

@@ -110,7 +110,7 @@ bool SystemOverlay::makeReadOnly(const QByteArray &path)
 
 void SystemOverlay::unmount(const QByteArray &path)
 {
-    const qsizetype last = m_mounts.lastIndexOf(path);
+    const auto last = m_mounts.lastIndexOf(path);
     if (last >= 0 && umount2(path.constData(), MNT_DETACH) == 0)
         m_mounts.removeAt(last);
 }

@@ -26,7 +26,7 @@ bool failed(const char *what, const QByteArray &path)
 
 bool makeDirs(const QByteArray &path)
 {
-    for (qsizetype slash = path.indexOf('/', 1); slash != -1; slash = path.indexOf('/', slash + 1))
+    for (auto slash = path.indexOf('/', 1); slash != -1; slash = path.indexOf('/', slash + 1))
         mkdir(path.left(slash).constData(), 0755);
     if (mkdir(path.constData(), 0755) != 0 && errno != EEXIST)
         return failed("cannot make the directory", path);
@@ -35,7 +35,7 @@ bool makeDirs(const QByteArray &path)
 
 bool writeFile(const QByteArray &path, const QByteArray &content)
 {
-    const qsizetype slash = path.lastIndexOf('/');
+    const auto slash = path.lastIndexOf('/');
     if (slash > 0 && !makeDirs(path.left(slash)))
         return false;
     const int fd = open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);

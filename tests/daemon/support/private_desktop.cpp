@@ -71,7 +71,7 @@ bool writeDconfService(const QString &base)
         return false;
     QByteArray content = system.readAll();
     const QByteArray exec = "\nExec=";
-    const qsizetype at = content.indexOf(exec);
+    const int at = content.indexOf(exec);
     if (at < 0)
         return false;
     content.insert(at + exec.size(), "/bin/sh -c 'echo $$ >" +
