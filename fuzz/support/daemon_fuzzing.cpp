@@ -6,9 +6,6 @@
 #include "private_desktop.h"
 #include "system_files.h"
 
-#include <QDBusConnection>
-#include <QDBusConnectionInterface>
-
 namespace {
 
 void discardMessage(QtMsgType, const QMessageLogContext &, const QString &) {}
@@ -39,16 +36,6 @@ void setUpPluginWorld()
         std::abort();
     }
     silenceMessages();
-}
-
-void settleCalls()
-{
-    // Each bus answers a connection's calls in the order they came, and
-    // the connection handles the answers in that order: once a call of our
-    // own has its answer, so have all the calls before it.
-    for (const QDBusConnection &bus : {QDBusConnection::sessionBus(), QDBusConnection::systemBus()})
-        bus.interface()->isServiceRegistered(QStringLiteral("org.freedesktop.DBus"));
-    QCoreApplication::processEvents();
 }
 
 QString textOf(const std::uint8_t *data, std::size_t size)

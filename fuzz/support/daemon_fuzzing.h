@@ -27,14 +27,8 @@ void setUpPluginWorld();
 // The input as the bus delivers text: UTF-8, invalid sequences replaced.
 QString textOf(const std::uint8_t *data, std::size_t size);
 
-// Waits until the buses have answered every call sent so far, then lets the
-// event loop handle what the answers queued: an input's calls end with it,
-// whatever the machine's speed (none is left pending at exit, none reaches
-// the next input).
-void settleCalls();
-
 // Calls the slot of object by name, as the bus or a signal would, then lets
-// the calls it made end (settleCalls). Aborts when there is no such slot.
+// the event loop handle what that queued. Aborts when there is no such slot.
 template <typename... Arguments>
 void invokeSlot(QObject *object, const char *slot, Arguments... arguments)
 {
@@ -42,5 +36,5 @@ void invokeSlot(QObject *object, const char *slot, Arguments... arguments)
         std::fprintf(stderr, "no slot %s\n", slot);
         std::abort();
     }
-    settleCalls();
+    QCoreApplication::processEvents();
 }
