@@ -9,7 +9,8 @@
 #                                  mutating from a new seed every time;
 #   bash scripts/fuzz.sh --fixed   what scripts/test.sh runs: each target a
 #                                  fixed number of inputs from seed 1, so the
-#                                  same tree gives the same answer.
+#                                  same tree gives the same answer;
+#   bash scripts/fuzz.sh --build   only builds them.
 # Exits non-zero on the first crash, leak or hang; the input that caused it is
 # left in build/fuzzing/artifacts/<target>/. Prints the executions per second
 # and the coverage reached of each target. Needs root: the targets run in
@@ -28,12 +29,14 @@ declare -A fixed_runs=(
 )
 targets=(linker_entries notice_json update_announcement brief_info current_user settings_values)
 
+usage="usage: $0 SECONDS | --fixed | --build"
 case "${1:-}" in
     --fixed) mode=fixed ;;
-    *[!0-9]* | '') echo "usage: $0 SECONDS | --fixed" >&2; exit 2 ;;
+    --build) mode=build ;;
+    *[!0-9]* | '') echo "$usage" >&2; exit 2 ;;
     *) mode=explore; seconds=$1 ;;
 esac
-[ $# -eq 1 ] || { echo "usage: $0 SECONDS | --fixed" >&2; exit 2; }
+[ $# -eq 1 ] || { echo "$usage" >&2; exit 2; }
 
 bash scripts/install-deps.sh
 build=build/fuzzing
@@ -43,6 +46,7 @@ cmake --build "$build" -j "$(nproc)" --target fuzz_targets >"$build/build.log" 2
     tail -n 40 "$build/build.log"
     exit 1
 }
+[ "$mode" != build ] || exit 0
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1

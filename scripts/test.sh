@@ -11,18 +11,19 @@
 # gives the same answer. Prints each stage's wall time at the end.
 #
 # The tests mostly wait (on buses, peers, the linker's runs), so the static
-# checks run beside them at the lowest priority, from the end of the first
-# build on, and only take the processor time the tests leave.
+# checks and the build of the fuzz targets run beside them at the lowest
+# priority, from the end of the first build on, and only take the processor
+# time the tests leave.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 jobs=$(nproc)
 stages=()
 started=$SECONDS
-static_pid=
+declare -A beside=() beside_start=()
 print_times() {
-    # A failure elsewhere ends the static checks that still run beside.
-    [ -z "$static_pid" ] || kill -- -"$static_pid" 2>/dev/null || true
+    # A failure elsewhere ends what still runs beside.
+    for pid in "${beside[@]}"; do kill -- -"$pid" 2>/dev/null || true; done
     echo "== Stage times (wall) =="
     printf '%s\n' "${stages[@]}"
     printf '%-42s %4d s\n' "total" $((SECONDS - started))
@@ -35,6 +36,26 @@ stage() {
     shift
     "$@"
     stages+=("$(printf '%-42s %4d s' "$name" $((SECONDS - start)))")
+}
+
+# start_beside NAME COMMAND...: starts the command at the lowest priority, in
+# a process group of its own, its output in build/NAME.log.
+start_beside() {
+    local name=$1
+    shift
+    setsid nice -n 19 "$@" >"build/$name.log" 2>&1 &
+    beside[$name]=$!
+    beside_start[$name]=$SECONDS
+}
+
+# finish_beside NAME STAGE: waits for it, shows its output, records its time.
+finish_beside() {
+    local name=$1 status=0
+    wait "${beside[$name]}" || status=$?
+    unset "beside[$name]"
+    cat "build/$name.log"
+    stages+=("$(printf '%-42s %4d s' "$2" $((SECONDS - beside_start[$name])))")
+    return "$status"
 }
 
 run_suite() {
@@ -56,9 +77,8 @@ echo "== Build =="
 stage "build (warnings as errors)" run_suite build/ci -DPACKAGES_DIR="$PWD/build/packages"
 
 # Beside the tests, from here on.
-static_start=$SECONDS
-setsid nice -n 19 bash scripts/static-checks.sh build/ci >build/static-checks.log 2>&1 &
-static_pid=$!
+start_beside static-checks bash scripts/static-checks.sh build/ci
+start_beside fuzz-build bash scripts/fuzz.sh --build
 
 echo "== Tests =="
 stage "tests" ctest --test-dir build/ci --output-on-failure -j "$jobs"
@@ -74,12 +94,8 @@ stage "sanitizer tests" ctest --test-dir build/sanitize --output-on-failure -j "
 unset ASAN_OPTIONS UBSAN_OPTIONS
 
 echo "== Static checks: clang-tidy, cppcheck, reuse lint =="
-static_status=0
-wait "$static_pid" || static_status=$?
-static_pid=
-cat build/static-checks.log
-stages+=("$(printf '%-42s %4d s' "static checks (beside the tests)" $((SECONDS - static_start)))")
-[ "$static_status" -eq 0 ]
+finish_beside static-checks "static checks (from the build's end)"
 
 echo "== Fuzzing =="
+finish_beside fuzz-build "fuzz targets' build (from the build's end)"
 stage "fuzzing (fixed inputs, seed 1)" bash scripts/fuzz.sh --fixed
