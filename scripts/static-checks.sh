@@ -6,7 +6,8 @@
 # own sources, each file with the flags its build used (BUILD_DIR's
 # compile_commands.json, so the Qt 5 and Qt 6 parts each get their own), and
 # fails on any finding. BUILD_DIR must have been built: some sources include
-# what moc generated. moc's own output is not checked.
+# what moc generated. moc's own output is not checked. Then reuse lint: every
+# file says its licence and copyright (REUSE).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -34,4 +35,9 @@ cppcheck --project="$build/compile_commands.json" -i "$build" -j "$jobs" --quiet
     --enable=warning,style,performance,portability --library=qt --inline-suppr \
     --suppress=missingIncludeSystem '--suppress=*:*_autogen/*' --error-exitcode=1 \
     --template='{file}:{line}: {severity}: {message} [{id}]'
+echo "-- reuse lint"
+reuse lint >"$build/reuse.log" 2>&1 || {
+    cat "$build/reuse.log" >&2
+    exit 1
+}
 echo "-- no findings"

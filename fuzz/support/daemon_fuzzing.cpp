@@ -21,7 +21,7 @@ void discardMessage(QtMsgType, const QMessageLogContext &, const QString &) {}
 // Waits until the bus daemon has answered everything sent before: the calls
 // the slots sent without waiting go to names no one owns here, so the bus
 // daemon itself answers them, in order.
-void settle(QDBusConnection bus)
+void settle(const QDBusConnection &bus)
 {
     bus.call(QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
@@ -72,7 +72,10 @@ void setUpPluginWorld()
     // and the application object are destroyed.
     settle(QDBusConnection::sessionBus());
     settle(QDBusConnection::systemBus());
-    std::atexit(checkLeaksOnQuietBuses);
+    if (std::atexit(checkLeaksOnQuietBuses) != 0) {
+        std::fprintf(stderr, "cannot register the leak check\n");
+        std::abort();
+    }
 }
 
 QString textOf(const std::uint8_t *data, std::size_t size)

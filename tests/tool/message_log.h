@@ -3,15 +3,18 @@
 
 #pragma once
 
-#include <QString>
+#include "log_capture.h"
+
 #include <QStringList>
 
-// Records the messages the code under test logs, as "function|message" lines,
-// for as long as it lives.
+// Records the messages the code under test logs, for as long as it lives;
+// lines() gives the linker's own (the debug messages of Qt's default
+// category) as "function|message".
 class MessageLog
 {
 public:
-    MessageLog();
-    ~MessageLog();
-    QStringList lines() const;
+    QStringList lines() const { return m_capture.debugLinesOf("default"); }
+
+private:
+    LogCapture m_capture;
 };

@@ -3,6 +3,8 @@
 
 #pragma once
 
+#include "system_overlay.h"
+
 #include <QByteArray>
 #include <QProcessEnvironment>
 #include <QString>
@@ -21,18 +23,24 @@ class SystemSandbox
 public:
     // Enters the private namespace; returns false (with the reason) where
     // namespaces or mounts are not available.
-    static bool enterPrivateNamespace(QString *reason);
+    static bool enterPrivateNamespace(QString *reason)
+    {
+        return enterPrivateMountNamespace(reason, true);
+    }
 
     bool setUp();
     void tearDown();
 
     // Everything the run changed below mountPoint, as the overlay records it.
-    QByteArray upperDir(const QByteArray &mountPoint) const;
+    QByteArray upperDir(const QByteArray &mountPoint) const
+    {
+        return m_overlay.upperDir(mountPoint);
+    }
 
     // Bind-remounts mountPoint read-only until unmount(mountPoint).
-    bool makeReadOnly(const QByteArray &mountPoint);
+    bool makeReadOnly(const QByteArray &mountPoint) { return m_overlay.makeReadOnly(mountPoint); }
     // Removes the last mount this sandbox made at mountPoint.
-    void unmount(const QByteArray &mountPoint);
+    void unmount(const QByteArray &mountPoint) { m_overlay.unmount(mountPoint); }
     // Gives the file system that holds what the runs write room to spare, or
     // leaves it no inode, or no block, beyond those in use.
     enum class Room { Plenty, NoInodes, NoBlocks };
@@ -43,7 +51,7 @@ public:
 
 private:
     std::unique_ptr<QTemporaryDir> m_scratch;
-    QList<QByteArray> m_mounts; // in mount order
+    SystemOverlay m_overlay;
 };
 
 struct LinkerRun

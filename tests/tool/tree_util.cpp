@@ -7,37 +7,18 @@
 #include <QProcess>
 #include <QTest>
 
-#include <cerrno>
 #include <dirent.h>
-#include <fcntl.h>
 #include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace TreeUtil {
 
-void makeDir(const QByteArray &path)
-{
-    // By bytes, so that directories whose names are not UTF-8 can be made too.
-    for (qsizetype slash = path.indexOf('/', 1); slash != -1; slash = path.indexOf('/', slash + 1))
-        mkdir(path.left(slash).constData(), 0755);
-    QVERIFY2(mkdir(path.constData(), 0755) == 0 || errno == EEXIST, path.constData());
-}
-
 void removeTree(const QByteArray &path)
 {
     QCOMPARE(
         QProcess::execute(QStringLiteral("rm"), {QStringLiteral("-rf"), QFile::decodeName(path)}),
         0);
-}
-
-void writeFile(const QByteArray &path, const QByteArray &content)
-{
-    makeDir(path.left(path.lastIndexOf('/')));
-    const int fd = open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    QVERIFY2(fd >= 0, path.constData());
-    QCOMPARE(write(fd, content.constData(), content.size()), ssize_t(content.size()));
-    close(fd);
 }
 
 void makeLink(const QByteArray &target, const QByteArray &path)

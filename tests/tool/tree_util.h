@@ -3,14 +3,19 @@
 
 #pragma once
 
+#include "write_file.h"
+
 #include <QByteArray>
 #include <QMap>
 
 // Small helpers for building and reading file trees in tests, by raw bytes.
 namespace TreeUtil {
 
-void writeFile(const QByteArray &path, const QByteArray &content = QByteArray());
-void makeDir(const QByteArray &path);
+using ::writeFile;
+inline void makeDir(const QByteArray &path)
+{
+    makeDirs(path);
+}
 void removeTree(const QByteArray &path); // ASCII paths only
 void makeLink(const QByteArray &target, const QByteArray &path);
 QByteArray readLink(const QByteArray &path); // empty when path is no link

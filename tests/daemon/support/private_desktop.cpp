@@ -56,6 +56,47 @@ QByteArray busConfig(const QByteArray &type, const QString &base)
     return config;
 }
 
+QString dconfPidFile(const QString &base)
+{
+    return base + QStringLiteral("/dconf.pid");
+}
+
+// The machine's service file of dconf, its program started through a shell
+// that notes the service's process id, so that it can be stopped at the end.
+bool writeDconfService(const QString &base)
+{
+    QFile system(QStringLiteral("/usr/share/dbus-1/services/") + kDconfService);
+    QFile own(serviceDir(base) + QLatin1Char('/') + kDconfService);
+    if (!system.open(QIODevice::ReadOnly) || !own.open(QIODevice::WriteOnly))
+        return false;
+    QByteArray content = system.readAll();
+    const QByteArray exec = "\nExec=";
+    const int at = content.indexOf(exec);
+    if (at < 0)
+        return false;
+    content.insert(at + exec.size(), "/bin/sh -c 'echo $$ >" +
+                                         QFile::encodeName(dconfPidFile(base)) + "; exec \"$0\"' ");
+    return own.write(content) == content.size();
+}
+
+// dconf's service writes its database a while after a change, creating the
+// directories it needs: it must be gone before the directory is removed, or
+// it leaves the database behind.
+void stopDconf(const QString &base)
+{
+    QFile file(dconfPidFile(base));
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    const pid_t pid = file.readAll().trimmed().toInt();
+    QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
+    if (pid <= 0 || !comm.open(QIODevice::ReadOnly) || comm.readAll().trimmed() != "dconf-service")
+        return;
+    comm.close();
+    kill(pid, SIGTERM);
+    for (int i = 0; i < 100 && comm.exists(); ++i)
+        usleep(50000);
+}
+
 } // namespace
 
 PrivateDesktop::PrivateDesktop()
@@ -76,8 +117,7 @@ PrivateDesktop::PrivateDesktop()
                               QFileDevice::ExeOther);
 
     QDir().mkpath(serviceDir(base));
-    if (!QFile::copy(QStringLiteral("/usr/share/dbus-1/services/") + kDconfService,
-                     serviceDir(base) + QLatin1Char('/') + kDconfService))
+    if (!writeDconfService(base))
         return;
 
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(base + QStringLiteral("/config")));
@@ -101,7 +141,10 @@ PrivateDesktop::PrivateDesktop()
     m_valid = true;
 }
 
-PrivateDesktop::~PrivateDesktop() = default;
+PrivateDesktop::~PrivateDesktop()
+{
+    stopDconf(m_dir.path());
+}
 
 bool PrivateDesktop::startBus(const QByteArray &type, QByteArray *address)
 {

@@ -3,6 +3,9 @@
 
 #pragma once
 
+#include "system_overlay.h"
+#include "write_file.h"
+
 #include <QByteArray>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -10,7 +13,8 @@
 // System files for a program a test starts. The program runs in a private
 // mount namespace in which /etc, /usr/share and /opt are copy-on-write
 // overlays (kept in a tmpfs of the namespace's own) holding the files given
-// here; the machine's own files never change. Needs the right to mount.
+// here, laid out by private_system_run; the machine's own files never
+// change. Needs the right to mount.
 class SystemFiles
 {
 public:
@@ -39,15 +43,11 @@ class PrivateSystem
 public:
     PrivateSystem();
     explicit PrivateSystem(const QList<QByteArray> &overlaid);
-    ~PrivateSystem();
     // Whether this process runs in such a namespace.
     static bool isActive() { return s_active; }
 
 private:
     QTemporaryDir m_scratch;
-    QList<QByteArray> m_overlaid;
+    SystemOverlay m_overlay; // undone before the scratch directory goes
     static bool s_active;
 };
-
-// Writes content to path, creating the missing directories.
-bool writeFile(const QString &path, const QByteArray &content);
