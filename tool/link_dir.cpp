@@ -5,6 +5,7 @@
 
 #include "fs_path.h"
 #include "fs_walk.h"
+#include "trusted_target.h"
 
 #include <QDebug>
 #include <QFile>
@@ -220,4 +221,24 @@ void linkDir(const QByteArray &source, const QByteArray &target, Subdirs subdirs
     for (const PlannedLink &link : failed)
         qDebug() << "link failed:" << QFile::decodeName(link.target) << "=>"
                  << QFile::decodeName(link.path);
+}
+
+void unfoldLinksIntoApplications(const QByteArray &target, RunState &run)
+{
+    const QByteArray targetDir = absoluteCleanPath(target);
+    if (!run.isTrusted(targetDir))
+        return;
+    for (TreeWalker walker(targetDir, TreeWalker::TopLevelOnly); walker.next();) {
+        const WalkEntry &entry = walker.entry();
+        const QByteArray dst = entry.path();
+        const PlannedTree::Entry found = run.tree().entryAt(dst);
+        if (!entry.isSymLink || found.type != Type::Link || found.planned ||
+            !run.tree().isDirectory(dst) || !isInApplications(realPath(dst)))
+            continue;
+        const QByteArray current = resolveLinkContent(dst, found.link);
+        run.plan(unfoldStep(dst, found.link, current, entriesOf(current, dst)));
+    }
+    for (const Step &step : run.makePlanned())
+        qDebug() << "link failed:" << QFile::decodeName(step.entry) << "=>"
+                 << QFile::decodeName(step.path);
 }

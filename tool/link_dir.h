@@ -23,3 +23,10 @@
 // Plans its steps in run, then makes them (unless the run is dry), logging
 // each link that could not be made.
 void linkDir(const QByteArray &source, const QByteArray &target, Subdirs subdirs, RunState &run);
+
+// Unfolds each link directly below target that leads to a directory in an
+// application's tree, whichever application placed it (one no longer in the
+// run, say, whose info broke), into a real directory with the entries linked
+// inside. For the directories the cache commands write into: through such a
+// link they would write into the application's tree.
+void unfoldLinksIntoApplications(const QByteArray &target, RunState &run);

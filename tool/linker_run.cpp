@@ -6,6 +6,7 @@
 #include "app_entries.h"
 #include "clean_link.h"
 #include "isolated_icons.h"
+#include "link_dir.h"
 #include "multiarch.h"
 
 #include <QFile>
@@ -22,6 +23,10 @@ Plan runEntriesLinker(RunMode mode, const std::function<void()> &refreshCaches)
     for (qsizetype i = 0; i < apps.apps().size(); ++i) {
         apps.setCurrent(i);
         linkAppEntries(apps.apps().at(i), run);
+    }
+    for (const LinkRow &row : run.table()) {
+        if (row.subdirs == Subdirs::Real)
+            unfoldLinksIntoApplications(row.target, run);
     }
     linkIsolatedIcons(run);
     if (mode == RunMode::Apply && refreshCaches)

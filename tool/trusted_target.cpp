@@ -12,12 +12,6 @@
 
 namespace {
 
-QByteArray realPath(const QByteArray &path)
-{
-    char buffer[PATH_MAX];
-    return realpath(path.constData(), buffer) ? QByteArray(buffer) : QByteArray();
-}
-
 // Only root may change the directory: owned by root, written by no other
 // user, and by no group but root's.
 bool isRootsAlone(const QByteArray &dir)
@@ -29,6 +23,17 @@ bool isRootsAlone(const QByteArray &dir)
 
 } // namespace
 
+QByteArray realPath(const QByteArray &path)
+{
+    char buffer[PATH_MAX];
+    return realpath(path.constData(), buffer) ? QByteArray(buffer) : QByteArray();
+}
+
+bool isInApplications(const QByteArray &real)
+{
+    return isAtOrBelow(real, kAppsRoot) || isAtOrBelow(real, realPath(kAppsRoot));
+}
+
 bool isTrustedTarget(const QByteArray &dir)
 {
     QByteArray existing = absoluteCleanPath(dir);
@@ -37,7 +42,7 @@ bool isTrustedTarget(const QByteArray &dir)
     const QByteArray real = realPath(existing);
     if (real == existing)
         return true;
-    if (real.isEmpty() || isAtOrBelow(real, kAppsRoot) || isAtOrBelow(real, realPath(kAppsRoot)))
+    if (real.isEmpty() || isInApplications(real))
         return false;
     for (QByteArray level = real;; level = parentPath(level)) {
         if (!isRootsAlone(level))

@@ -677,22 +677,26 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("cache");   // what it writes there
         QTest::addColumn<Files>("files");
         QTest::addColumn<bool>("linkedBefore"); // an earlier run linked dir to the application's
+        QTest::addColumn<bool>("infoGone");     // and the application is no longer in the run
         const Files theme = {{"index.theme", "[Icon Theme]\nName=Ostrel\nDirectories=16x16/apps\n"
                                              "\n[16x16/apps]\nSize=16\n"},
                              {"16x16/apps/themed.png", "png"}};
         QTest::newRow("icon theme the system lacks")
             << QByteArray("icons/OstrelTheme") << QByteArray("/usr/share/icons/OstrelTheme")
-            << QByteArray("icon-theme.cache") << theme << false;
+            << QByteArray("icon-theme.cache") << theme << false << false;
         QTest::newRow("icon theme an earlier run linked")
             << QByteArray("icons/OstrelTheme") << QByteArray("/usr/share/icons/OstrelTheme")
-            << QByteArray("icon-theme.cache") << theme << true;
+            << QByteArray("icon-theme.cache") << theme << true << false;
+        QTest::newRow("icon theme linked for an application that lost its info")
+            << QByteArray("icons/OstrelTheme") << QByteArray("/usr/share/icons/OstrelTheme")
+            << QByteArray("icon-theme.cache") << theme << true << true;
         QTest::newRow("schemas the system lacks")
             << QByteArray("glib-2.0/schemas") << QByteArray("/usr/share/glib-2.0/schemas")
             << QByteArray("gschemas.compiled")
             << Files{{"org.example.themed.gschema.xml",
                       R"(<schemalist><schema id="org.example.themed" path="/org/example/themed/">)"
                       R"(<key name="size" type="i"><default>1</default></key></schema></schemalist>)"}}
-            << false;
+            << false << false;
     }
 
     void cacheDirectoriesAreTheSystems()
@@ -702,6 +706,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, cache);
         QFETCH(Files, files);
         QFETCH(bool, linkedBefore);
+        QFETCH(bool, infoGone);
         removeTree(dir);
         installApp("themed");
         const QByteArray source = entries("themed") + "/" + shipped;
@@ -709,6 +714,8 @@ private Q_SLOTS:
             writeFile(source + "/" + file.first, file.second);
         if (linkedBefore)
             makeLink(source, dir);
+        if (infoGone)
+            QVERIFY(unlink("/opt/apps/themed/info") == 0);
         const auto installed = snapshot("/opt/apps");
 
         runAndExpectExitZero();
