@@ -5,6 +5,8 @@
 
 #include "fs_path.h"
 
+#include <algorithm>
+
 namespace {
 
 // Whether row shows link as dst.
@@ -52,10 +54,10 @@ bool RunApps::isPlaced(const QByteArray &link, const QByteArray &dst, Among amon
             if ((among == Among::Others && position == m_current) ||
                 (among == Among::Later && position <= m_current))
                 continue;
-            for (const AppRow &row : m_apps.at(position).rows) {
-                if (showsAs(row, link, dst))
-                    return true;
-            }
+            const QList<AppRow> &rows = m_apps.at(position).rows;
+            if (std::any_of(rows.begin(), rows.end(),
+                            [&](const AppRow &row) { return showsAs(row, link, dst); }))
+                return true;
         }
     }
     return false;

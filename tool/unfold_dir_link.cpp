@@ -9,6 +9,7 @@
 #include <QDebug>
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -19,11 +20,10 @@ namespace {
 
 bool linkInto(const QByteArray &dir, const QList<PlannedLink> &links)
 {
-    for (const PlannedLink &link : links) {
-        if (symlink(link.target.constData(), joinPath(dir, baseName(link.path)).constData()) != 0)
-            return false;
-    }
-    return true;
+    return std::all_of(links.begin(), links.end(), [&dir](const PlannedLink &link) {
+        return symlink(link.target.constData(), joinPath(dir, baseName(link.path)).constData()) ==
+               0;
+    });
 }
 
 // Without an exchange: the link goes, then the directory takes its place.
