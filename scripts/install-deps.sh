@@ -19,7 +19,7 @@ declare -A sets=(
         dbus-daemon dconf-service dconf-cli dconf-gsettings-backend gsettings-desktop-schemas
         libglib2.0-bin desktop-file-utils shared-mime-info gtk-update-icon-cache
         util-linux
-        clang libclang-rt-dev clang-tidy cppcheck reuse"
+        clang libclang-rt-dev clang-tidy-22 cppcheck reuse"
     [demo]="xvfb dunst dbus-bin x11-apps netpbm jq fonts-dejavu-core"
     [packaging]="dpkg-dev debhelper lintian git"
 )

@@ -21,7 +21,9 @@ root=$(printf '%s' "$PWD" | sed 's/[][\.*^$+?(){}|]/\\&/g')
 sources="^$root/(tool|daemon|platform|host|tests|bench|fuzz)/.*\\.cpp\$"
 
 echo "-- clang-tidy"
-run-clang-tidy -p "$build" -quiet -j "$jobs" "$sources" >"$build/clang-tidy.log" 2>&1 || {
+# Debian's clang-tidy 22: it checks these sources in half the time of
+# clang-tidy 14, which walks every declaration of Qt's headers for each check.
+run-clang-tidy-22 -p "$build" -quiet -j "$jobs" "$sources" >"$build/clang-tidy.log" 2>&1 || {
     grep -E -A3 '(warning|error):' "$build/clang-tidy.log" >&2 || tail -n 40 "$build/clang-tidy.log" >&2
     echo "clang-tidy found the above (full output in $build/clang-tidy.log)" >&2
     exit 1

@@ -17,12 +17,12 @@ void checkRecordKeptOnFailure(const QString &notice)
 {
     const QString marker = QStringLiteral("unchanged");
     _System_Notification_Data record;
-    record.opt = E_OptStatus(-7);
+    record.opt = NewVersionAvailable;
     record.appName = record.packageName = record.logname = marker;
     if (record.fromJsonString(notice))
         return;
-    if (record.opt != E_OptStatus(-7) || record.appName != marker || record.packageName != marker ||
-        record.logname != marker) {
+    if (record.opt != NewVersionAvailable || record.appName != marker ||
+        record.packageName != marker || record.logname != marker) {
         std::fprintf(stderr, "notice_json: a rejected notice changed the record\n");
         std::abort();
     }

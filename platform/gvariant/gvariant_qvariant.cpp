@@ -51,7 +51,8 @@ QVariant toQVariant(GVariant *value)
         const gchar **strings = g_variant_get_strv(value, &length);
         for (gsize i = 0; i < length; ++i)
             list.append(QString::fromUtf8(strings[i]));
-        g_free(strings);
+        // The array only: its strings belong to the variant.
+        g_free(static_cast<gpointer>(const_cast<gchar **>(strings)));
         return list;
     }
     if (g_variant_is_of_type(value, G_VARIANT_TYPE_BYTESTRING)) {

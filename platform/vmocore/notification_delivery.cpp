@@ -75,7 +75,7 @@ void NotificationDelivery::onCallFailed(const QDBusError &error, const QDBusMess
         return n.message.arguments() == call.arguments();
     });
     if (resent != m_resent.end()) {
-        const Notice notice = *resent;
+        Notice notice = std::move(*resent);
         m_resent.erase(resent);
         hold(notice);
         return;

@@ -30,12 +30,12 @@ class Daemon : public QObject, protected QDBusContext
     Q_OBJECT
 
 public:
-    QString sender() const { return calledFromDBus() ? message().service() : QString(); }
+    QString caller() const { return calledFromDBus() ? message().service() : QString(); }
 
     // Records the call; true when it was answered with an error instead.
     bool record(const QString &member, const QVariantList &args)
     {
-        recordCall(member, args, sender());
+        recordCall(member, args, caller());
         if (!failing.contains(member))
             return false;
         sendErrorReply(QStringLiteral("org.ostrel.Error.Failed"),
@@ -118,7 +118,7 @@ public Q_SLOTS:
     // Recorded as it is emitted, for the time it takes to become a notification.
     void EmitSystemNotificationSent(const QString &notice)
     {
-        recordCall(QStringLiteral("EmitSystemNotificationSent"), {notice}, m_daemon->sender());
+        recordCall(QStringLiteral("EmitSystemNotificationSent"), {notice}, m_daemon->caller());
         Q_EMIT m_signals->sigSystemNotificationSent(notice);
     }
     // The same signals count times in a row, for the benchmarks.

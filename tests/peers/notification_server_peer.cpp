@@ -21,7 +21,7 @@ class Server : public QObject, protected QDBusContext
     Q_OBJECT
 
 public:
-    QString sender() const { return message().service(); }
+    QString caller() const { return message().service(); }
     uint lastId = 0;
 };
 
@@ -43,7 +43,7 @@ public Q_SLOTS:
     {
         recordCall(QStringLiteral("Notify"),
                    {appName, replacesId, appIcon, summary, body, actions, hints, expireTimeout},
-                   m_server->sender());
+                   m_server->caller());
         return ++m_server->lastId;
     }
 

@@ -52,8 +52,9 @@ unsigned long inode(const QByteArray &path)
     return lstat(path.constData(), &st) == 0 ? st.st_ino : 0;
 }
 
-static void collect(const QByteArray &root, const QByteArray &rel,
-                    QMap<QByteArray, QByteArray> &result)
+namespace {
+
+void collect(const QByteArray &root, const QByteArray &rel, QMap<QByteArray, QByteArray> &result)
 {
     DIR *dir = opendir((rel.isEmpty() ? root : root + '/' + rel).constData());
     if (!dir)
@@ -78,6 +79,8 @@ static void collect(const QByteArray &root, const QByteArray &rel,
     }
     closedir(dir);
 }
+
+} // namespace
 
 QMap<QByteArray, QByteArray> snapshot(const QByteArray &root)
 {
