@@ -20,11 +20,11 @@ cd "$(dirname "$0")/.."
 
 # Inputs per target in --fixed mode: about 20 s each on a 2-core machine.
 declare -A fixed_runs=(
-    [linker_entries]=1500
-    [notice_json]=21000
-    [update_announcement]=2300
-    [brief_info]=130000
-    [current_user]=140000
+    [linker_entries]=1200
+    [notice_json]=42000
+    [update_announcement]=5000
+    [brief_info]=220000
+    [current_user]=190000
     [settings_values]=1250
 )
 targets=(linker_entries notice_json update_announcement brief_info current_user settings_values)

@@ -43,7 +43,11 @@ stage() {
 start_beside() {
     local name=$1
     shift
-    setsid nice -n 19 "$@" >"build/$name.log" 2>&1 &
+    # A session of its own is a scheduling group of its own, which the kernel
+    # gives an equal share whatever its processes' nice values: the group's
+    # own nice value is what makes it yield.
+    setsid bash -c 'echo 19 >/proc/self/autogroup 2>/dev/null; exec nice -n 19 "$@"' beside "$@" \
+        >"build/$name.log" 2>&1 &
     beside[$name]=$!
     beside_start[$name]=$SECONDS
 }
@@ -74,7 +78,10 @@ stage "dependencies" bash scripts/install-deps.sh --demo --packaging
 stage "packages and lintian" bash scripts/build-packages.sh
 
 echo "== Build =="
-stage "build (warnings as errors)" run_suite build/ci -DPACKAGES_DIR="$PWD/build/packages"
+# Without debugging information, which nothing here reads: a fifth less to
+# compile.
+stage "build (warnings as errors)" run_suite build/ci -DPACKAGES_DIR="$PWD/build/packages" \
+    -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -DNDEBUG"
 
 # Beside the tests, from here on.
 start_beside static-checks bash scripts/static-checks.sh build/ci
@@ -89,7 +96,10 @@ stage "demo (quick)" bash scripts/demo.sh --quick --build-dir build/ci
 echo "== Build and tests under AddressSanitizer and UndefinedBehaviorSanitizer =="
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-stage "sanitizer build" run_suite build/sanitize -DENABLE_SANITIZERS=ON
+# -O1 and line tables, as the sanitizers' own documentation advises: reports
+# keep their file and line, and the build takes a third less.
+stage "sanitizer build" run_suite build/sanitize -DENABLE_SANITIZERS=ON \
+    -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG"
 stage "sanitizer tests" ctest --test-dir build/sanitize --output-on-failure -j "$jobs"
 unset ASAN_OPTIONS UBSAN_OPTIONS
 
