@@ -3,12 +3,14 @@
 
 #include "notification_delivery.h"
 
-#include <QDBusConnectionInterface>
 #include <QDBusError>
+#include <QDBusPendingCallWatcher>
 #include <QLoggingCategory>
 
 #include <algorithm>
 #include <utility>
+
+#include <malloc.h>
 
 namespace Vmo {
 namespace Core {
@@ -19,6 +21,9 @@ namespace {
 const QString kService = QStringLiteral("org.freedesktop.Notifications");
 
 Q_LOGGING_CATEGORY(logNotifications, "vmocore.notifications")
+
+// Longer than any queue of notifications that come one by one.
+constexpr qsizetype kLongQueue = 64;
 
 // Whether the bus refused the call because no one owns the name and no
 // server could be started for it: then no server saw the notification, and
@@ -54,82 +59,91 @@ NotificationDelivery::NotificationDelivery(const QDBusConnection &bus, int maxHe
             [this](const QString &, const QString &, const QString &newOwner) {
                 onOwnerChanged(newOwner);
             });
-    // Every call of the connection that fails is told here, with the call.
-    connect(m_bus.interface(), &QDBusConnectionInterface::callWithCallbackFailed, this,
-            &NotificationDelivery::onCallFailed);
     m_expiry.setSingleShot(true);
-    connect(&m_expiry, &QTimer::timeout, this, &NotificationDelivery::dropExpired);
+    connect(&m_expiry, &QTimer::timeout, this, &NotificationDelivery::dropOverdue);
 }
 
 QDBusPendingCall NotificationDelivery::send(const QDBusMessage &notify)
 {
-    return m_bus.asyncCall(notify);
+    m_queue.append({notify, QDeadlineTimer(m_maxAge)});
+    m_longestQueue = std::max(m_longestQueue, qsizetype(m_queue.size()));
+    if (m_queue.size() == 1)
+        return sendFirst();
+    if (m_held)
+        dropOverdue();
+    return QDBusPendingCall::fromCompletedCall(QDBusMessage());
 }
 
-void NotificationDelivery::onCallFailed(const QDBusError &error, const QDBusMessage &call)
+QDBusPendingCall NotificationDelivery::sendFirst()
 {
-    if (call.service() != kService || call.member() != QLatin1String("Notify") ||
-        !refusedForWantOfAServer(error))
-        return;
-    const auto resent = std::find_if(m_resent.begin(), m_resent.end(), [&call](const Notice &n) {
-        return n.message.arguments() == call.arguments();
-    });
-    if (resent != m_resent.end()) {
-        Notice notice = std::move(*resent);
-        m_resent.erase(resent);
-        hold(notice);
-        return;
-    }
-    const Notice notice{call, QDeadlineTimer(m_maxAge)};
-    if (m_currentOwner.isEmpty()) {
-        hold(notice);
-        return;
-    }
-    // A server took the name while the call was on its way.
-    if (m_resent.size() == m_maxHeld)
-        m_resent.removeFirst();
-    m_resent.append(notice);
-    m_bus.asyncCall(call);
+    const QDBusPendingCall call = m_bus.asyncCall(m_queue.first().message);
+    // One watcher at a time, for the one call on its way.
+    auto *watcher = new QDBusPendingCallWatcher(call, this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, &NotificationDelivery::onAnswer);
+    return call;
 }
 
-void NotificationDelivery::hold(const Notice &notice)
+void NotificationDelivery::onAnswer(QDBusPendingCallWatcher *watcher)
 {
-    if (notice.deadline.hasExpired()) {
-        drop(notice, "Notification dropped, held too long without a notification server:");
+    watcher->deleteLater();
+    if (watcher->isError() && refusedForWantOfAServer(watcher->error())) {
+        Notice &first = m_queue.first();
+        // A server took the name while the call was on its way.
+        if (!m_currentOwner.isEmpty() && !first.sentAgain) {
+            first.sentAgain = true;
+            sendFirst();
+            return;
+        }
+        m_held = true;
+        dropOverdue();
         return;
     }
-    m_held.append(notice);
-    if (m_held.size() > m_maxHeld)
-        drop(m_held.takeFirst(),
-             "Notification dropped, too many held without a notification server:");
-    // The first held is the oldest, and so the first to expire.
-    m_expiry.start(int(m_held.first().deadline.remainingTime()));
-}
-
-void NotificationDelivery::drop(const Notice &notice, const char *reason)
-{
-    qCWarning(logNotifications) << reason << notice.message.arguments().value(3).toString();
-}
-
-void NotificationDelivery::dropExpired()
-{
-    while (!m_held.isEmpty() && m_held.first().deadline.hasExpired())
-        drop(m_held.takeFirst(),
-             "Notification dropped, held too long without a notification server:");
-    if (!m_held.isEmpty())
-        m_expiry.start(int(m_held.first().deadline.remainingTime()));
+    // Shown, or refused by the server itself: done with either way.
+    m_queue.removeFirst();
+    if (!m_queue.isEmpty()) {
+        sendFirst();
+        return;
+    }
+    // A burst leaves thousands of freed messages behind: the memory goes back
+    // to the system, as the bridge's slots give back theirs.
+    if (std::exchange(m_longestQueue, 0) > kLongQueue)
+        malloc_trim(0);
 }
 
 void NotificationDelivery::onOwnerChanged(const QString &newOwner)
 {
     m_currentOwner = newOwner;
-    if (newOwner.isEmpty())
+    if (newOwner.isEmpty() || !m_held)
         return;
-    dropExpired();
+    m_held = false;
     m_expiry.stop();
-    m_resent = std::exchange(m_held, {});
-    for (const Notice &notice : qAsConst(m_resent))
-        m_bus.asyncCall(notice.message);
+    if (m_queue.isEmpty())
+        return;
+    m_queue.first().sentAgain = false;
+    sendFirst();
+}
+
+void NotificationDelivery::dropOverdue()
+{
+    if (!m_held)
+        return;
+    while (m_queue.size() > m_maxHeld)
+        drop(m_queue.takeFirst(),
+             "Notification dropped, too many held without a notification server:");
+    // The first came first, and so is the first to expire.
+    while (!m_queue.isEmpty() && m_queue.first().deadline.hasExpired())
+        drop(m_queue.takeFirst(),
+             "Notification dropped, held too long without a notification server:");
+    if (m_queue.isEmpty()) {
+        m_held = false; // the next comes to the bus at once
+        return;
+    }
+    m_expiry.start(int(m_queue.first().deadline.remainingTime()));
+}
+
+void NotificationDelivery::drop(const Notice &notice, const char *reason)
+{
+    qCWarning(logNotifications) << reason << notice.message.arguments().value(3).toString();
 }
 
 } // namespace VUtil

@@ -14,20 +14,21 @@
 
 #include <chrono>
 
-class QDBusError;
+class QDBusPendingCallWatcher;
 
 namespace Vmo {
 namespace Core {
 namespace VUtil {
 
 // Sends the Notify calls of one bus connection to "org.freedesktop.Notifications"
-// without waiting. A call that the bus refuses because no one owns the name
-// (and no server could be started for it) is held; when a server takes the
-// name, the held calls are sent again, in the order they were first sent,
-// each once. Watching the name's owner is a match rule on the bus: nothing
-// polls and nothing blocks. At most maxHeld calls are held, each for at most
-// maxAge; one that is dropped is logged as a warning. A call costs nothing
-// beyond Qt's own pending call: refusals are told by the connection.
+// one after the other, each once its predecessor is answered, so that they
+// reach the server in the order they came, and never waits. A call that the
+// bus refuses because no one owns the name (and no server could be started
+// for it) is held, with all that came after it; when a server takes the
+// name, they are sent on, each once. Watching the name's owner is a match
+// rule on the bus: nothing polls and nothing blocks. At most maxHeld calls
+// are held, each for at most maxAge; one that is dropped is logged as a
+// warning.
 class NotificationDelivery : public QObject
 {
     Q_OBJECT
@@ -40,6 +41,8 @@ public:
     NotificationDelivery(const QDBusConnection &bus, int maxHeld, std::chrono::milliseconds maxAge,
                          QObject *parent = nullptr);
 
+    // The pending Notify call; for a notification that waits its turn, a
+    // finished call without a reply.
     QDBusPendingCall send(const QDBusMessage &notify);
 
 private:
@@ -47,13 +50,16 @@ private:
     {
         QDBusMessage message;
         QDeadlineTimer deadline;
+        bool sentAgain = false; // refused once while a server had the name
     };
 
-    void onCallFailed(const QDBusError &error, const QDBusMessage &call);
-    void hold(const Notice &notice);
-    void drop(const Notice &notice, const char *reason);
-    void dropExpired();
+    QDBusPendingCall sendFirst();
+    void onAnswer(QDBusPendingCallWatcher *watcher);
     void onOwnerChanged(const QString &newOwner);
+    // While held: keeps the newest maxHeld, drops those held too long, and
+    // times the next expiry.
+    void dropOverdue();
+    void drop(const Notice &notice, const char *reason);
 
     QDBusConnection m_bus;
     const int m_maxHeld;
@@ -61,11 +67,11 @@ private:
     QDBusServiceWatcher m_owner;
     // The name's owner as its last change told; empty while there is none.
     QString m_currentOwner;
-    // Held, oldest first.
-    QList<Notice> m_held;
-    // Sent again while the current owner has the name: one refused once
-    // more is held until the next owner, not sent again at once.
-    QList<Notice> m_resent;
+    // Not yet answered, in the order they came; the first is on its way
+    // unless held.
+    QList<Notice> m_queue;
+    bool m_held = false;
+    qsizetype m_longestQueue = 0; // since the queue was last empty
     QTimer m_expiry;
 };
 
