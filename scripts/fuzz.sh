@@ -21,7 +21,7 @@ cd "$(dirname "$0")/.."
 # Inputs per target in --fixed mode: about 20 s each on a 2-core machine.
 declare -A fixed_runs=(
     [linker_entries]=1200
-    [notice_json]=42000
+    [notice_json]=100000
     [update_announcement]=5000
     [brief_info]=220000
     [current_user]=190000
