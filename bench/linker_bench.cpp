@@ -8,6 +8,7 @@
 // is the median of several rounds.
 
 #include "clean_link.h"
+#include "link_table.h"
 #include "linker_run.h"
 #include "system_sandbox.h"
 
@@ -33,24 +34,13 @@ constexpr int kRounds = 3;
 
 QByteArray g_triplet;
 
+// The directories a run manages: every row's target.
 QList<QByteArray> managedDirs()
 {
-    return {"/usr/share/GConf",
-            "/usr/share/applications",
-            "/usr/share/dbus-1/services",
-            "/usr/share/doc",
-            "/usr/share/fcitx",
-            "/usr/share/fonts",
-            "/usr/share/glib-2.0",
-            "/usr/share/help",
-            "/usr/share/icons",
-            "/usr/share/locale",
-            "/usr/share/mime",
-            "/usr/share/polkit-1",
-            "/etc/fonts/conf.d",
-            "/etc/xdg/autostart",
-            "/usr/lib/mozilla/plugins",
-            "/usr/lib/" + g_triplet + "/fcitx"};
+    QList<QByteArray> dirs;
+    for (const LinkRow &row : linkTable(g_triplet))
+        dirs.append(row.target);
+    return dirs;
 }
 
 void mkdirs(const QByteArray &path)

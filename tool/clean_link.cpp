@@ -5,6 +5,7 @@
 
 #include "fs_path.h"
 #include "fs_walk.h"
+#include "temporary.h"
 
 #include <QDebug>
 #include <QFile>
@@ -33,8 +34,10 @@ void planDeadLinkRemoval(const QByteArray &dir, RunState &run)
                            TreeWalker::ListTemporaries);
          walker.next();) {
         const WalkEntry &entry = walker.entry();
-        // Only one run at a time, so a temporary met here is an interrupted run's.
-        if (entry.isTemporary || (entry.isSymLink && isDangling(entry))) {
+        // Only one run at a time, so a temporary of the linker's making met
+        // here is an interrupted run's.
+        if (entry.isTemporary ? isLinkerTemporary(entry.dirFd, entry.name)
+                              : entry.isSymLink && isDangling(entry)) {
             Step step;
             step.kind = Step::Kind::Remove;
             step.path = entry.path();

@@ -6,6 +6,7 @@
 #include <QList>
 
 #include <limits.h>
+#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -93,6 +94,12 @@ QByteArray resolveLinkContent(const QByteArray &linkPath, const QByteArray &cont
     if (content.startsWith('/'))
         return absoluteCleanPath(content);
     return absoluteCleanPath(joinPath(parentPath(linkPath), content));
+}
+
+QByteArray realPath(const QByteArray &path)
+{
+    char buffer[PATH_MAX];
+    return realpath(path.constData(), buffer) ? QByteArray(buffer) : QByteArray();
 }
 
 QByteArray readLinkContent(const QByteArray &linkPath)

@@ -32,6 +32,9 @@ QByteArray absoluteLinkTarget(const QByteArray &linkPath);
 // the link's directory and normalised.
 QByteArray resolveLinkContent(const QByteArray &linkPath, const QByteArray &content);
 
+// The path with every link resolved (realpath); empty where it leads nowhere.
+QByteArray realPath(const QByteArray &path);
+
 // The content of the symbolic link at linkPath, as stored; empty when it is
 // no link.
 QByteArray readLinkContent(const QByteArray &linkPath);

@@ -31,6 +31,18 @@ PlannedTree::Entry fileSystemEntry(const QByteArray &path, bool followLinks)
     return entry;
 }
 
+// Where a link found on the file system at path leads. The kernel resolves a
+// relative content from the directory the link really lies in, which is not
+// the path's parent where a link to a directory is on the way (an entries
+// tree that leads back into the system directories).
+QByteArray fileSystemLinkTarget(const QByteArray &path, const QByteArray &content)
+{
+    if (content.startsWith('/'))
+        return absoluteCleanPath(content);
+    const QByteArray dir = realPath(parentPath(path));
+    return resolveLinkContent(dir.isEmpty() ? path : joinPath(dir, baseName(path)), content);
+}
+
 } // namespace
 
 const PlannedTree::Planned *PlannedTree::nearest(const QByteArray &path, qsizetype *length) const
@@ -88,7 +100,8 @@ PlannedTree::Entry PlannedTree::follow(QByteArray *path) const
         const Entry entry = locate(path);
         if (entry.type != Type::Link)
             return entry;
-        *path = resolveLinkContent(*path, entry.link);
+        *path = entry.planned ? resolveLinkContent(*path, entry.link)
+                              : fileSystemLinkTarget(*path, entry.link);
     }
     return Entry();
 }

@@ -33,6 +33,28 @@ void removeLinksIn(int fd)
     closedir(dir);
 }
 
+// Whether the open directory fd holds nothing but symbolic links. Closes fd.
+bool holdsOnlyLinks(int fd)
+{
+    DIR *dir = fdopendir(fd);
+    if (!dir) {
+        close(fd);
+        return false;
+    }
+    bool onlyLinks = true;
+    while (const dirent *ent = readdir(dir)) {
+        struct stat st = {};
+        if (std::strcmp(ent->d_name, ".") == 0 || std::strcmp(ent->d_name, "..") == 0)
+            continue;
+        if (fstatat(fd, ent->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISLNK(st.st_mode)) {
+            onlyLinks = false;
+            break;
+        }
+    }
+    closedir(dir);
+    return onlyLinks;
+}
+
 } // namespace
 
 bool isTemporaryName(const char *name)
@@ -44,6 +66,19 @@ QByteArray temporaryPath(const QByteArray &dir)
 {
     return joinPath(dir,
                     kPrefix + QByteArray::number(QRandomGenerator::global()->generate64(), 16));
+}
+
+bool isLinkerTemporary(int dirFd, const char *name)
+{
+    struct stat st = {};
+    if (fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return false;
+    if (S_ISLNK(st.st_mode))
+        return true;
+    if (!S_ISDIR(st.st_mode))
+        return false;
+    const int fd = openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    return fd >= 0 && holdsOnlyLinks(fd);
 }
 
 bool removeTemporary(int dirFd, const char *name)

@@ -33,6 +33,11 @@ template <typename Make> QByteArray makeTemporary(const QByteArray &dir, Make ma
     return QByteArray();
 }
 
+// Whether the entry name with a temporary name (relative to the directory
+// dirFd) is what the linker makes under such names: a symbolic link, or a
+// directory holding nothing but symbolic links. Anything else is left alone.
+bool isLinkerTemporary(int dirFd, const char *name);
+
 // Removes the temporary entry name (relative to the directory dirFd, or a
 // path with AT_FDCWD): a symbolic link, or a directory of symbolic links.
 // Returns false when it is still there.

@@ -6,8 +6,6 @@
 #include "fs_path.h"
 #include "link_table.h"
 
-#include <limits.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 
 namespace {
@@ -22,12 +20,6 @@ bool isRootsAlone(const QByteArray &dir)
 }
 
 } // namespace
-
-QByteArray realPath(const QByteArray &path)
-{
-    char buffer[PATH_MAX];
-    return realpath(path.constData(), buffer) ? QByteArray(buffer) : QByteArray();
-}
 
 bool isInApplications(const QByteArray &real)
 {

@@ -18,8 +18,5 @@
 // target directory were missing.
 bool isTrustedTarget(const QByteArray &dir);
 
-// The path with every link resolved (realpath); empty where it leads nowhere.
-QByteArray realPath(const QByteArray &path);
-
 // Whether the resolved path real lies in the applications' trees.
 bool isInApplications(const QByteArray &real);

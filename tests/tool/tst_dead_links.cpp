@@ -91,14 +91,18 @@ private Q_SLOTS:
         makeLink(m_dir + "/real.page", m_dir + "/.app-entries-linker-1f");
         makeLink(m_dir + "/real.page", m_dir + "/C/.app-entries-linker-2e/real.page");
         makeLink("gone", m_dir + "/C/.app-entries-linker-2e/dead.page");
-        // Not the linker's: another dot name, and a temporary holding a file.
+        // Not the linker's, so neither removed nor reported: another dot
+        // name, and temporary names holding a file or a directory.
         makeLink(m_dir + "/real.page", m_dir + "/.app-entries-linker");
         writeFile(m_dir + "/.app-entries-linker-3d/file");
+        makeLink("gone", m_dir + "/.app-entries-linker-4c/sub/dead");
 
-        QCOMPARE(removeDeadLinks(m_dir), QList<QByteArray>({m_dir + "/.app-entries-linker-3d"}));
+        QCOMPARE(removeDeadLinks(m_dir), QList<QByteArray>());
         QCOMPARE(snapshot(m_dir).keys(),
                  QList<QByteArray>({".app-entries-linker", ".app-entries-linker-3d",
-                                    ".app-entries-linker-3d/file", "C", "real.page"}));
+                                    ".app-entries-linker-3d/file", ".app-entries-linker-4c",
+                                    ".app-entries-linker-4c/sub", ".app-entries-linker-4c/sub/dead",
+                                    "C", "real.page"}));
     }
 
     void neverWalksIntoDirectoryLinks()
