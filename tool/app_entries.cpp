@@ -13,6 +13,10 @@
 #include <QJsonDocument>
 #include <QJsonParseError>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 bool mayAutostart(const QJsonObject &info)
@@ -36,6 +40,24 @@ bool applies(const LinkRow &row, const QJsonObject &info, const QByteArray &entr
     return false;
 }
 
+// Reads the info at path, which must be a regular file: reading a FIFO or a
+// device there would hold the run, and the run lock, for ever.
+bool readInfo(const QString &path, QByteArray *content)
+{
+    const int fd = open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st = {};
+    QFile file;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+        !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        close(fd);
+        return false;
+    }
+    *content = file.readAll();
+    return true;
+}
+
 } // namespace
 
 QList<QJsonObject> enumAppInfoList()
@@ -44,11 +66,9 @@ QList<QJsonObject> enumAppInfoList()
     const QDir appsDir(QString::fromLatin1(kAppsRoot));
     for (const QString &name : appsDir.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
         const QString infoPath = QDir(appsDir.filePath(name)).filePath(QStringLiteral("info"));
-        QFile file(infoPath);
-        if (!file.open(QIODevice::ReadOnly))
+        QByteArray content;
+        if (!readInfo(infoPath, &content))
             continue;
-        const QByteArray content = file.readAll();
-        file.close();
 
         QJsonParseError error;
         const QJsonDocument document = QJsonDocument::fromJson(content, &error);

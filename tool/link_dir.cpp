@@ -132,8 +132,11 @@ Outcome planEntry(const WalkEntry &entry, const QByteArray &src, const QByteArra
         return Outcome::Link;
     const RunApps &apps = run.apps();
     // Replacing another application's directory link would hide all its
-    // entries; a real directory holds both applications' entries.
-    if (entry.isDir && apps.isPlacedByOther(current, dst) && tree.isDirectory(dst)) {
+    // entries; a real directory holds both applications' entries. A file
+    // cannot join them, as it cannot where a real directory stands.
+    if (apps.isPlacedByOther(current, dst) && tree.isDirectory(dst)) {
+        if (!entry.isDir)
+            return Outcome::Failed;
         run.plan(unfoldStep(dst, found.link, src, entriesOf(current, dst)));
         return Outcome::Directory;
     }

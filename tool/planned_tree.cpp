@@ -31,18 +31,6 @@ PlannedTree::Entry fileSystemEntry(const QByteArray &path, bool followLinks)
     return entry;
 }
 
-// Where a link found on the file system at path leads. The kernel resolves a
-// relative content from the directory the link really lies in, which is not
-// the path's parent where a link to a directory is on the way (an entries
-// tree that leads back into the system directories).
-QByteArray fileSystemLinkTarget(const QByteArray &path, const QByteArray &content)
-{
-    if (content.startsWith('/'))
-        return absoluteCleanPath(content);
-    const QByteArray dir = realPath(parentPath(path));
-    return resolveLinkContent(dir.isEmpty() ? path : joinPath(dir, baseName(path)), content);
-}
-
 } // namespace
 
 const PlannedTree::Planned *PlannedTree::nearest(const QByteArray &path, qsizetype *length) const
@@ -59,13 +47,32 @@ const PlannedTree::Planned *PlannedTree::nearest(const QByteArray &path, qsizety
     return nullptr;
 }
 
+QByteArray PlannedTree::realDirectory(const QByteArray &dir) const
+{
+    auto found = m_realDirectories.constFind(dir);
+    if (found == m_realDirectories.constEnd()) {
+        const QByteArray real = realPath(dir);
+        found = m_realDirectories.insert(dir, real.isEmpty() ? dir : real);
+    }
+    return *found;
+}
+
 PlannedTree::Entry PlannedTree::locate(QByteArray *path) const
 {
     for (int hop = 0; hop < kMaxLinks; ++hop) {
         qsizetype length = 0;
         const Planned *planned = nearest(*path, &length);
-        if (!planned)
-            return fileSystemEntry(*path, false);
+        if (!planned) {
+            // Links on the file system on the way (an entries tree that
+            // leads back into the system directories) may lead to where
+            // steps are planned, and relative links are resolved from there.
+            const QByteArray parent = parentPath(*path);
+            const QByteArray real = m_nodes.isEmpty() ? parent : realDirectory(parent);
+            if (real == parent)
+                return fileSystemEntry(*path, false);
+            *path = joinPath(real, baseName(*path));
+            continue;
+        }
         Entry entry;
         entry.planned = true;
         if (length == path->size()) {
@@ -100,8 +107,7 @@ PlannedTree::Entry PlannedTree::follow(QByteArray *path) const
         const Entry entry = locate(path);
         if (entry.type != Type::Link)
             return entry;
-        *path = entry.planned ? resolveLinkContent(*path, entry.link)
-                              : fileSystemLinkTarget(*path, entry.link);
+        *path = resolveLinkContent(*path, entry.link);
     }
     return Entry();
 }

@@ -43,7 +43,12 @@ public:
     QList<QByteArray> plannedLinkNames(const QByteArray &dir) const;
 
     void record(const Step &step);
-    void clear() { m_nodes.clear(); }
+    // Forgets the steps, once they are made; the file system may differ now.
+    void clear()
+    {
+        m_nodes.clear();
+        m_realDirectories.clear();
+    }
 
 private:
     enum class Node { Link, Directory, Gone };
@@ -56,10 +61,15 @@ private:
     // The planned node at path or nearest above it, with the length of its
     // path; null where none is.
     const Planned *nearest(const QByteArray &path, qsizetype *length) const;
+    // The directory dir with the file system's links resolved, remembered
+    // while steps are planned (they change nothing on the file system); dir
+    // itself where it leads nowhere.
+    QByteArray realDirectory(const QByteArray &dir) const;
     // What is at path, rewriting it past the planned links above it.
     Entry locate(QByteArray *path) const;
     // What path leads to, rewriting it to where that is.
     Entry follow(QByteArray *path) const;
 
     QHash<QByteArray, Planned> m_nodes;
+    mutable QHash<QByteArray, QByteArray> m_realDirectories;
 };
