@@ -49,10 +49,20 @@ const PlannedTree::Planned *PlannedTree::nearest(const QByteArray &path, qsizety
 
 QByteArray PlannedTree::realDirectory(const QByteArray &dir) const
 {
+    if (dir == "/")
+        return dir;
     auto found = m_realDirectories.constFind(dir);
     if (found == m_realDirectories.constEnd()) {
-        const QByteArray real = realPath(dir);
-        found = m_realDirectories.insert(dir, real.isEmpty() ? dir : real);
+        // One level at a time, the levels above remembered: a run asks for
+        // the directories of whole trees.
+        QByteArray real = joinPath(realDirectory(parentPath(dir)), baseName(dir));
+        struct stat st = {};
+        if (lstat(real.constData(), &st) == 0 && S_ISLNK(st.st_mode)) {
+            const QByteArray resolved = realPath(real);
+            if (!resolved.isEmpty())
+                real = resolved;
+        }
+        found = m_realDirectories.insert(dir, real);
     }
     return *found;
 }

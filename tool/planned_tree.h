@@ -62,8 +62,7 @@ private:
     // path; null where none is.
     const Planned *nearest(const QByteArray &path, qsizetype *length) const;
     // The directory dir with the file system's links resolved, remembered
-    // while steps are planned (they change nothing on the file system); dir
-    // itself where it leads nowhere.
+    // while steps are planned (they change nothing on the file system).
     QByteArray realDirectory(const QByteArray &dir) const;
     // What is at path, rewriting it past the planned links above it.
     Entry locate(QByteArray *path) const;
