@@ -205,6 +205,22 @@ private Q_SLOTS:
         QVERIFY(log.lines().isEmpty());
     }
 
+    void aFileNeverHidesTheDirectoryOfAnother()
+    {
+        writeFile(entriesRoot("a") + "/help/C/shared/a.page", "a");
+        writeFile(entriesRoot("b") + "/help/C/shared", "b");
+        writeFile(entriesRoot("c") + "/help/C/shared/c.page", "c");
+        makeDir(m_dst);
+        MessageLog log;
+        linkRun({"a", "b", "c"});
+        QCOMPARE(log.lines().size(), 1); // the file's link failed
+        const auto first = snapshot(m_dst);
+        QCOMPARE(first.keys(),
+                 QList<QByteArray>({"C", "C/shared", "C/shared/a.page", "C/shared/c.page"}));
+        QVERIFY(linkRun({"a", "b", "c"}).isEmpty());
+        QCOMPARE(snapshot(m_dst), first);
+    }
+
     void plansTheSteps_data()
     {
         using Names = QList<QByteArray>;
